@@ -1,0 +1,9 @@
+#pragma once
+
+#include "clock.h"
+
+class SystemClock : public Clock
+{
+public:
+    float secondsSinceMidnight() const override;
+};
