@@ -1,0 +1,6 @@
+#pragma once
+
+#include "layout.h"
+
+// The course window.
+const FormLayout &form1Layout();

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "layout.h"
+
+// The catch game.
+const FormLayout &form4Layout();
