@@ -1,0 +1,81 @@
+#include "program.h"
+
+#include "dd.h"
+#include "fonts.h"
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "form4.h"
+#include "fres.h"
+#include "picture.h"
+#include "pictures.h"
+#include "runtime.h"
+
+#include <QApplication>
+
+// Outside any namespace, as the resource initialiser requires.
+static void initResources()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
+Program::Program()
+{
+    initResources();
+    installFontSubstitutions();
+    QApplication::setWindowIcon(Picture::loadIcon(QString::fromUtf8(Pictures::ToyMouse)));
+}
+
+// Windows go before the course window: their handlers may still address it.
+Program::~Program()
+{
+    m_fres.reset();
+    m_dd.reset();
+    m_form4.reset();
+    m_form3.reset();
+    m_form2.reset();
+    m_form1.reset();
+}
+
+void Program::start()
+{
+    Runtime::dispatch([this] { form1().show(); });
+}
+
+template <class T>
+static T &instance(std::unique_ptr<T> &slot, Program &program)
+{
+    if (!slot)
+        slot = std::make_unique<T>(program);
+    return *slot;
+}
+
+Form1 &Program::form1()
+{
+    return instance(m_form1, *this);
+}
+
+Form2 &Program::form2()
+{
+    return instance(m_form2, *this);
+}
+
+Form3 &Program::form3()
+{
+    return instance(m_form3, *this);
+}
+
+Form4 &Program::form4()
+{
+    return instance(m_form4, *this);
+}
+
+DD &Program::dd()
+{
+    return instance(m_dd, *this);
+}
+
+FRes &Program::fres()
+{
+    return instance(m_fres, *this);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+
+class DD;
+class FRes;
+class Form1;
+class Form2;
+class Form3;
+class Form4;
+
+// The program's windows: one object per window class, made the first time it is needed and
+// kept for the whole run.
+class Program
+{
+public:
+    Program();
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    // Loads the course window (its load handler asks the name first) and shows it.
+    void start();
+
+    Form1 &form1();
+    Form2 &form2();
+    Form3 &form3();
+    Form4 &form4();
+    DD &dd();
+    FRes &fres();
+
+private:
+    std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<Form4> m_form4;
+    std::unique_ptr<DD> m_dd;
+    std::unique_ptr<FRes> m_fres;
+};

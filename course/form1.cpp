@@ -1,0 +1,455 @@
+#include "form1.h"
+
+#include "commandbutton.h"
+#include "dialogs.h"
+#include "form1layout.h"
+#include "image.h"
+#include "label.h"
+#include "line.h"
+#include "menuitem.h"
+#include "picturebox.h"
+#include "program.h"
+#include "runtime.h"
+
+#include <cmath>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The lesson text, in seven pieces. The spaces at the ends belong to the text.
+const QString kLessonPieces[7] = {
+    QStringLiteral("     Мышь - это манипулятор для ввода информации в компьютер."),
+    QStringLiteral("      Мышь представляет собой небольшую коробочку с двумя или тремя клавишами, "
+                   "легко умещающуюся в ладони. Пользователь передвигает мышь по столу или по "
+                   "другой ровной поверхности, и вслед за ней по экрану монитора перемещается "
+                   "указатель, который обычно имеет вид стрелочки. Чтобы выполнить какое-либо "
+                   "действие, например, выбрать пункт меню, на который наведен указатель, "
+                   "пользователь нажимает одну из клавиш мыши."),
+    QStringLiteral("     Качество мыши определяется ее разрешающей способностью, которая "
+                   "измеряется числом точек на дюйм - dpi (dot per inch). От этой характеристики "
+                   "зависит, насколько точно передвигается курсор по экрану. У мышей среднего "
+                   "класса разрешение обычно составляет 400-800 dpi. "),
+    QStringLiteral("    Отличительные черты мыши "),
+    QStringLiteral("  * способ считывания информации (механические, оптико-механические и "
+                   "оптические); "),
+    QStringLiteral("  * количество кнопок (2- и 3-кнопочные мыши);  "),
+    QStringLiteral(" * способ соединения (проводные или беспроводные мыши)"),
+};
+
+QString task(const char *heading, const QString &instruction)
+{
+    return QString::fromUtf8(heading) + kCrLf + kCrLf + instruction;
+}
+
+} // namespace
+
+Form1::Form1(Program &program) : Form(form1Layout()), m_program(program) {}
+
+void Form1::connectEvents()
+{
+    btnNext->onClick([this] { btnNextClick(); });
+    btnClick->onMouseDown([this](int button, int, float, float) { btnClickMouseDown(button); });
+    lblDblClick->onDblClick([this] { lblDblClickDblClick(); });
+    lblBox->onDragDrop(
+        [this](BoxControl &source, float x, float y) { lblBoxDragDrop(source, x, y); });
+
+    mnuBegin->onClick([this] { mnuBeginClick(); });
+    mnuRes->onClick([this] { Res(); });
+    mnuExit->onClick([this] { mnuExitClick(); });
+    mnuMouse->onClick([this] {
+        HideAll();
+        ShowIntro();
+    });
+    mnuLeft->onClick([this] {
+        HideAll();
+        ShowLeftTask1();
+    });
+    mnuRight->onClick([this] {
+        HideAll();
+        ShowRightTask1();
+    });
+    mnuDouble->onClick([this] {
+        HideAll();
+        ShowDoubleTask1();
+    });
+    mnuMove->onClick([this] {
+        HideAll();
+        ShowMoveTask();
+    });
+}
+
+void Form1::formLoad()
+{
+    HideAll();
+    AskName();
+    ShowIntro();
+}
+
+// Closing the course window ends the whole program, the other windows with it.
+void Form1::closeBox()
+{
+    endProgram();
+}
+
+void Form1::HideAll()
+{
+    btnClick->setVisible(false);
+    Tasks = QStringLiteral("0");
+    for (int i = 0; i <= 3; ++i)
+        Image1[i].setVisible(false);
+    Image1[0].setTop(6960);
+    Image1[0].setLeft(120);
+    Image1[1].setTop(120);
+    Image1[1].setLeft(360);
+    Image1[2].setTop(6960);
+    Image1[2].setLeft(9720);
+    Image1[3].setTop(0);
+    Image1[3].setLeft(9480);
+    lblMouseHead->setCaption({});
+    lblMouseDesc->setCaption({});
+    lblTask->setCaption({});
+    lblMouseHead->setVisible(false);
+    lblMouseDesc->setVisible(false);
+    lblTask->setVisible(false);
+    btnNext->setVisible(false);
+    btnPrev->setVisible(false);
+    btnLast->setVisible(false);
+    btnFirst->setVisible(false);
+    LineMouse->setVisible(false);
+    lblMouse->setCaption({});
+    lblMouse->setVisible(false);
+    ImMouse->setVisible(false);
+    lblDblClick->setVisible(false);
+    lblDblClick->setCaption({});
+    picMouse->setVisible(false);
+    lblBox->setVisible(false);
+    MDown = 0;
+}
+
+void Form1::AskName()
+{
+    Nam = inputBox(QStringLiteral("Введите Ваше имя, пожалуйста"), QStringLiteral("Пользователь"));
+    mnuLeft->setEnabled(true);
+    mnuMove->setEnabled(true);
+    mnuDouble->setEnabled(true);
+    mnuRight->setEnabled(true);
+    LDown = 0;
+    RDown = 0;
+    DblDown = 0;
+    MDown = 0;
+    L = 0;
+    R = 0;
+    M = 0;
+    Dbl = 0;
+    G1 = 0;
+    G2 = 0;
+}
+
+void Form1::ShowIntro()
+{
+    for (int i = 0; i <= 3; ++i)
+        Image1[i].setVisible(true);
+    Tasks = QStringLiteral("D");
+    btnNext->setVisible(true);
+    lblMouseHead->setVisible(true);
+    lblMouseHead->setCaption(QStringLiteral("Мышь"));
+    lblMouseDesc->setVisible(true);
+    const QString gap = kCrLf + kCrLf;
+    lblMouseDesc->setCaption(kLessonPieces[0] + gap + kLessonPieces[1] + gap + kLessonPieces[2]);
+    lblMouseDesc->setCaption(lblMouseDesc->caption() + gap + kLessonPieces[3] + gap +
+                             kLessonPieces[4] + gap + kLessonPieces[5]);
+    lblMouseDesc->setCaption(lblMouseDesc->caption() + gap + kLessonPieces[6]);
+}
+
+void Form1::btnNextClick()
+{
+    if (Tasks == QLatin1String("D")) {
+        HideAll();
+        ShowLeftTask1();
+    }
+}
+
+void Form1::mnuBeginClick()
+{
+    HideAll();
+    AskName();
+    ShowIntro();
+}
+
+void Form1::mnuExitClick()
+{
+    if (msgBox(QStringLiteral("Вы действительно хотите выйти из программы?"),
+               BoxStyle::WarningOkCancel, QStringLiteral("Выход")) == BoxAnswer::Ok)
+        endProgram();
+}
+
+void Form1::showSuccess()
+{
+    msgBox(QStringLiteral("Задание выполнено удачно"), BoxStyle::WarningOk,
+           QStringLiteral("Ура!!!"));
+}
+
+void Form1::showFailure()
+{
+    msgBox(QStringLiteral("Ошибка!!!\r\n\r\nПопробуйте еще раз"), BoxStyle::ErrorOk,
+           QStringLiteral("Увы!!!"));
+}
+
+void Form1::Res() {}
+
+void Form1::ShowLeftTask1()
+{
+    Tasks = QStringLiteral("L");
+    lblMouse->setVisible(true);
+    ImMouse->setVisible(true);
+    LineMouse->setVisible(true);
+    LineMouse->setX1(7320);
+    LineMouse->setX2(8160);
+    LineMouse->setY1(3480);
+    LineMouse->setY2(4200);
+    lblMouse->setCaption(QStringLiteral("Левая кнопка мыши"));
+    lblMouseHead->setVisible(true);
+    lblMouseHead->setCaption(QStringLiteral("Левая кнопка мыши"));
+    lblTask->setVisible(true);
+    lblTask->setCaption(task("Задание 1", QStringLiteral("Щелкните  левой кнопкой мыши по форме")));
+}
+
+void Form1::ShowLeftTask2()
+{
+    Tasks = QStringLiteral("L2");
+    lblTask->setCaption(
+        task("Задание 2", QStringLiteral("Щелкните левой кнопкой мыши по бегающей кнопке 10 раз")));
+    btnClick->setVisible(true);
+    btnClick->setCaption(QString::number(L));
+}
+
+void Form1::ShowRightTask1()
+{
+    Tasks = QStringLiteral("R");
+    lblMouse->setVisible(true);
+    ImMouse->setVisible(true);
+    LineMouse->setVisible(true);
+    LineMouse->setX1(7800);
+    LineMouse->setX2(8400);
+    LineMouse->setY1(3360);
+    LineMouse->setY2(3600);
+    lblMouse->setCaption(QStringLiteral("Правая кнопка мыши"));
+    lblMouseHead->setVisible(true);
+    lblMouseHead->setCaption(QStringLiteral("Правая кнопка мыши"));
+    lblTask->setVisible(true);
+    lblTask->setCaption(
+        task("Задание 1", QStringLiteral("Щелкните  правой кнопкой мыши по форме")));
+}
+
+void Form1::ShowRightTask2()
+{
+    Tasks = QStringLiteral("R2");
+    lblTask->setCaption(task("Задание 2",
+                             QStringLiteral("Щелкните правой кнопкой мыши по бегающей кнопке 10 раз")));
+    btnClick->setVisible(true);
+    btnClick->setCaption(QString::number(R));
+}
+
+// Task 1 of the left and right exercises: a press on the window itself. The right check
+// reads Tasks again, so a press that finished the left task is not taken for the right one.
+void Form1::formMouseDown(int button, int, float, float)
+{
+    if (mnuLeft->enabled() && Tasks == QLatin1String("L")) {
+        if (button == 1) {
+            if (LDown == 0)
+                L = L + 1;
+            LDown = -1;
+            showSuccess();
+            ShowLeftTask2();
+        } else {
+            showFailure();
+        }
+    }
+    if (mnuRight->enabled() && Tasks == QLatin1String("R")) {
+        if (button == 2) {
+            if (RDown == 0)
+                R = R + 1;
+            RDown = -1;
+            showSuccess();
+            ShowRightTask2();
+        } else {
+            showFailure();
+        }
+    }
+}
+
+// Task 2: presses on the running button. Once the score has reached 10 any press finishes.
+void Form1::btnClickMouseDown(int button)
+{
+    if (Tasks == QLatin1String("L2")) {
+        if (L >= 10) {
+            showSuccess();
+            btnClick->setVisible(false);
+            mnuLeft->setEnabled(false);
+            ShowRightTask1();
+        } else if (button == 1) {
+            L = L + 1;
+            moveRunningButton();
+            btnClick->setCaption(QString::number(L));
+        } else {
+            showFailure();
+        }
+    }
+    if (Tasks == QLatin1String("R2")) {
+        if (R >= 10) {
+            showSuccess();
+            btnClick->setVisible(false);
+            mnuRight->setEnabled(false);
+            ShowDoubleTask1();
+        } else if (button == 2) {
+            R = R + 1;
+            moveRunningButton();
+            btnClick->setCaption(QString::number(R));
+        } else {
+            showFailure();
+        }
+    }
+}
+
+// The button jumps 500 to 1000 twips left and up; past the left or top edge of the window
+// (its outer size) it comes back at the middle of that axis.
+void Form1::moveRunningButton()
+{
+    randomize(secondsSinceMidnight());
+    const float r1 = rnd();
+    btnClick->setLeft(btnClick->left() + 500 * r1 - 1000);
+    const float r2 = rnd();
+    btnClick->setTop(btnClick->top() + 500 * r2 - 1000);
+    if (btnClick->left() < 0 || btnClick->left() > width())
+        btnClick->setLeft(width() / 2);
+    if (btnClick->top() < 0 || btnClick->top() > height())
+        btnClick->setTop(height() / 2);
+}
+
+void Form1::ShowDoubleTask1()
+{
+    HideAll();
+    Tasks = QStringLiteral("Dbl");
+    lblMouseHead->setVisible(true);
+    lblMouseHead->setCaption(QStringLiteral("Двойной щелчок"));
+    lblTask->setVisible(true);
+    lblTask->setCaption(
+        task("Задание 1", QStringLiteral("Щелкните двойным щелчком левой кнопкой мыши по форме ")));
+}
+
+void Form1::ShowDoubleTask2()
+{
+    Tasks = QStringLiteral("Dbl2");
+    lblTask->setCaption(task(
+        "Задание 2",
+        QStringLiteral("Щелкните двойным щелчком левой кнопкой мыши по бегающей кнопке 10 раз")));
+    lblDblClick->setVisible(true);
+    lblDblClick->setCaption(QString::number(Dbl));
+}
+
+void Form1::formDblClick()
+{
+    if (Tasks != QLatin1String("Dbl") || !mnuDouble->enabled())
+        return;
+    if (DblDown == 0)
+        Dbl = Dbl + 1;
+    DblDown = -1;
+    showSuccess();
+    ShowDoubleTask2();
+}
+
+void Form1::lblDblClickDblClick()
+{
+    if (Tasks != QLatin1String("Dbl2"))
+        return;
+    if (Dbl >= 10) {
+        showSuccess();
+        lblDblClick->setVisible(false);
+        mnuDouble->setEnabled(false);
+        ShowMoveTask();
+        return;
+    }
+    Dbl = Dbl + 1;
+    randomize(secondsSinceMidnight());
+    const float r1 = rnd();
+    lblDblClick->setLeft(r1 * 500 + lblDblClick->left() - 1000);
+    const float r2 = rnd();
+    lblDblClick->setTop(r2 * 500 + lblDblClick->top() - 1000);
+    if (lblDblClick->left() < 0 || lblDblClick->left() > width())
+        lblDblClick->setLeft(width() / 2);
+    if (lblDblClick->top() < 0 || lblDblClick->top() > height())
+        lblDblClick->setTop(height() / 2);
+    lblDblClick->setCaption(QString::number(Dbl));
+}
+
+void Form1::ShowMoveTask()
+{
+    HideAll();
+    lblMouseHead->setVisible(true);
+    lblMouseHead->setCaption(QStringLiteral("Перетаскивание"));
+    picMouse->setVisible(true);
+    lblBox->setVisible(true);
+    lblTask->setVisible(true);
+    lblTask->setCaption(task("Задание", QStringLiteral("Перетащите мышь в коробку")));
+    Tasks = QStringLiteral("Mov");
+    randomize(1);
+
+    // The box keeps its own size from the top-left edges and room for the picture plus 300
+    // twips on the far side; the picture goes right of and below it, or left of (above) it
+    // when they would overlap.
+    const float W = width();
+    const float H = height();
+    const float bw = lblBox->width();
+    const float bh = lblBox->height();
+    const float pw = picMouse->width();
+    const float ph = picMouse->height();
+    const float r1 = rnd();
+    const float r2 = rnd();
+    const float r3 = rnd();
+    const float r4 = rnd();
+    const float bx = std::floor(r1 * (W - 2 * bw - pw - 300)) + bw;
+    const float by = std::floor(r2 * (H - 2 * bh - ph - 300)) + bh;
+    float mx = bx + bw + std::floor(r3 * (W - bx - 2 * bw));
+    float my = by + bh + std::floor(r4 * (H - by - 2 * bh));
+    if (mx + pw > bx && mx < bx + bw)
+        mx = mx - bw - pw;
+    if (mx < 0)
+        mx = bx - 100;
+    if (my + ph > by && my < by + bh)
+        my = my - bh - ph;
+    if (my < 0)
+        my = by - 100;
+
+    picMouse->setTop(my);
+    picMouse->setLeft(mx);
+    lblBox->setTop(by);
+    lblBox->setLeft(bx);
+}
+
+// Any control dropped here other than the mouse picture is ignored. The drop does not look at
+// the page or the menu: the picture can be dropped again at once, and that counts too.
+void Form1::lblBoxDragDrop(BoxControl &source, float x, float y)
+{
+    if (&source != &*picMouse)
+        return;
+    source.move(lblBox->left() + x, lblBox->top() + y);
+    M = M + 1;
+    if (M >= 10) {
+        showSuccess();
+        mnuMove->setEnabled(false);
+        HideAll();
+        ShowIntro();
+    } else {
+        lblTask->setCaption(QStringLiteral("Для продолжения щелкните по  форме"));
+        MDown = -1;
+    }
+}
+
+void Form1::formClick()
+{
+    if (MDown == -1) {
+        ShowMoveTask();
+        MDown = 0;
+    }
+}

@@ -1,0 +1,5 @@
+#include "fres.h"
+
+#include "freslayout.h"
+
+FRes::FRes(Program &program) : Form(fresLayout()), m_program(program) {}

@@ -1,0 +1,71 @@
+#include "usermouse.h"
+
+#include "boxcontrol.h"
+#include "form.h"
+#include "menuitem.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTest>
+#include <QWindow>
+
+namespace {
+
+QWindow *windowOf(Form &form)
+{
+    QMainWindow *window = form.window();
+    Q_ASSERT(window);
+    window->winId();
+    return window->windowHandle();
+}
+
+QPoint toWindow(Form &form, QPoint point)
+{
+    return form.surface()->mapTo(form.window(), point);
+}
+
+} // namespace
+
+QPoint UserMouse::centreOf(const BoxControl &control)
+{
+    return control.widget()->geometry().center();
+}
+
+void UserMouse::press(Form &form, QPoint point, Qt::MouseButton button)
+{
+    QTest::mousePress(windowOf(form), button, {}, toWindow(form, point));
+}
+
+void UserMouse::release(Form &form, QPoint point, Qt::MouseButton button)
+{
+    QTest::mouseRelease(windowOf(form), button, {}, toWindow(form, point));
+}
+
+void UserMouse::click(Form &form, QPoint point, Qt::MouseButton button)
+{
+    QTest::mouseClick(windowOf(form), button, {}, toWindow(form, point));
+}
+
+void UserMouse::doubleClick(Form &form, QPoint point)
+{
+    QTest::mouseDClick(windowOf(form), Qt::LeftButton, {}, toWindow(form, point));
+}
+
+void UserMouse::move(Form &form, QPoint point)
+{
+    QTest::mouseMove(windowOf(form), toWindow(form, point));
+}
+
+void UserMouse::drag(Form &form, QPoint from, QPoint to)
+{
+    press(form, from);
+    for (int step = 1; step <= 4; ++step)
+        move(form, from + (to - from) * step / 4);
+    release(form, to);
+}
+
+void UserMouse::choose(MenuItem &item)
+{
+    // A disabled command ignores the trigger, as it ignores a click.
+    item.action()->trigger();
+}
