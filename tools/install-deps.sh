@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing the program needs, on Debian or Ubuntu.
+# Only packages that are missing are installed; it asks for sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev            # Qt 6 Widgets and Qt Test, with the offscreen, xcb, ico and gif plugins
+    fonts-liberation2       # Liberation Sans and Serif, with Cyrillic
+    fonts-urw-base35        # Z003, a chancery italic with Cyrillic
+    fonts-sil-andika        # Andika, a clear rounded face with Cyrillic
+    xvfb xauth imagemagick  # screenshots under a virtual X server
+    clang libclang-rt-dev   # the fuzz target and the sanitizer build
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
