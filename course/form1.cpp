@@ -1,8 +1,12 @@
 #include "form1.h"
 
 #include "commandbutton.h"
+#include "dd.h"
 #include "dialogs.h"
 #include "form1layout.h"
+#include "form2.h"
+#include "form3.h"
+#include "form4.h"
 #include "image.h"
 #include "label.h"
 #include "line.h"
@@ -77,6 +81,10 @@ void Form1::connectEvents()
         HideAll();
         ShowMoveTask();
     });
+    mnuCatch->onClick([this] { m_program.form4().show(); });
+    mnuChoose->onClick([this] { m_program.dd().show(); });
+    mnuRules->onClick([this] { m_program.form3().show(); });
+    mnuAut->onClick([this] { m_program.form2().show(); });
 }
 
 void Form1::formLoad()
