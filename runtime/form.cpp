@@ -167,10 +167,18 @@ void Form::finishDrag(BoxControl &source, QPoint pointer)
         m_dragOverlay->hide();
     if (!m_surface)
         return;
-    // The topmost visible control under the pointer; lines and the overlay let it through.
-    auto *target = dynamic_cast<ControlWidget *>(m_surface->childAt(pointer));
-    auto *control = target ? dynamic_cast<BoxControl *>(target->control()) : nullptr;
-    if (!control)
+    // The topmost visible control under the pointer, other than the one being carried: the
+    // user sees it at the pointer, not where it still stands. Lines take no drops.
+    const QObjectList &children = m_surface->children();
+    for (auto child = children.crbegin(); child != children.crend(); ++child) {
+        auto *w = dynamic_cast<ControlWidget *>(*child);
+        if (!w || !w->isVisibleTo(m_surface) || w->testAttribute(Qt::WA_TransparentForMouseEvents) ||
+            !w->geometry().contains(pointer))
+            continue;
+        auto *target = dynamic_cast<BoxControl *>(w->control());
+        if (!target || target == &source)
+            continue;
+        target->dropReceived(source, w->mapFrom(m_surface, QPointF(pointer)));
         return;
-    control->dropReceived(source, target->mapFrom(m_surface, QPointF(pointer)));
+    }
 }

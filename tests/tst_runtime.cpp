@@ -134,6 +134,7 @@ private slots:
     void dragAndDrop_data();
     void dragAndDrop();
     void dragShowsAnOutlineThatFollowsThePointer();
+    void carriedControlIsNotItsOwnTarget();
     void lifetimeOfAWindow();
     void hiddenWindowKeepsItsTimers();
     void twipsReadBackAsSet_data();
@@ -273,6 +274,14 @@ void RuntimeTest::dragShowsAnOutlineThatFollowsThePointer()
     QCOMPARE(overlay->geometry(), QRect(px(3000 - 375, 6000 - 375), QSize(50, 50)));
     UserMouse::release(*m_form, px(3000, 6000));
     QVERIFY(!overlay->isVisible());
+}
+
+void RuntimeTest::carriedControlIsNotItsOwnTarget()
+{
+    // The picture stands on the label; released over its own old place, it lands on the label.
+    m_form->pic->move(1995, 3495);
+    UserMouse::drag(*m_form, px(2100, 3600), px(2250, 3750));
+    QCOMPARE(m_form->log, QStringList{"lbl.DragDrop pic 750 750"});
 }
 
 void RuntimeTest::lifetimeOfAWindow()
