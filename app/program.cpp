@@ -42,8 +42,7 @@ void Program::start()
     Runtime::dispatch([this] { form1().show(); });
 }
 
-template <class T>
-static T &instance(std::unique_ptr<T> &slot, Program &program)
+template <class T> static T &instance(std::unique_ptr<T> &slot, Program &program)
 {
     if (!slot)
         slot = std::make_unique<T>(program);

@@ -253,8 +253,8 @@ void Form1::ShowRightTask1()
 void Form1::ShowRightTask2()
 {
     Tasks = QStringLiteral("R2");
-    lblTask->setCaption(task("Задание 2",
-                             QStringLiteral("Щелкните правой кнопкой мыши по бегающей кнопке 10 раз")));
+    lblTask->setCaption(task(
+        "Задание 2", QStringLiteral("Щелкните правой кнопкой мыши по бегающей кнопке 10 раз")));
     btnClick->setVisible(true);
     btnClick->setCaption(QString::number(R));
 }

@@ -6,6 +6,9 @@
 
 namespace {
 
+// The tables read best a control to a few lines.
+// clang-format off
+
 constexpr const char *kFlagNames[12] = {
     "Флаг Дании",   "Флаг Финляндии",      "Флаг Германии", "Флаг Италии",
     "Флаг Японии",  "Флаг Норвегии",       "Флаг России",   "Флаг Швеции",
@@ -47,6 +50,8 @@ constexpr FormLayout kLayout{
     .controls = kControls,
     .menus = {},
 };
+
+// clang-format on
 
 } // namespace
 

@@ -4,6 +4,9 @@
 
 namespace {
 
+// The tables read best a control to a few lines.
+// clang-format off
+
 constexpr ColorSpec kGreen = rgb(0, 255, 0);
 constexpr ColorSpec kOrange = rgb(255, 128, 0);
 constexpr ColorSpec kDarkRed = rgb(192, 0, 0);
@@ -101,6 +104,8 @@ constexpr FormLayout kLayout{
     .controls = kControls,
     .menus = kMenus,
 };
+
+// clang-format on
 
 } // namespace
 

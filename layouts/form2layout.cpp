@@ -4,6 +4,9 @@
 
 namespace {
 
+// The tables read best a control to a few lines.
+// clang-format off
+
 constexpr ControlLayout kControls[] = {
     {.name = "Picture1", .kind = ControlKind::PictureBox,
      .left = 3120, .top = 120, .width = 852, .height = 732,
@@ -32,6 +35,8 @@ constexpr FormLayout kLayout{
     .controls = kControls,
     .menus = {},
 };
+
+// clang-format on
 
 } // namespace
 

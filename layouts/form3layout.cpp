@@ -2,6 +2,9 @@
 
 namespace {
 
+// The tables read best a control to a few lines.
+// clang-format off
+
 constexpr ControlLayout kControls[] = {
     {.name = "Label2", .kind = ControlKind::Label,
      .left = 120, .top = 720, .width = 3732, .height = 5172,
@@ -21,6 +24,8 @@ constexpr FormLayout kLayout{
     .controls = kControls,
     .menus = {},
 };
+
+// clang-format on
 
 } // namespace
 

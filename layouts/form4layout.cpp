@@ -6,6 +6,9 @@
 
 namespace {
 
+// The tables read best a control to a few lines.
+// clang-format off
+
 constexpr ColorSpec kYellow = rgb(255, 255, 0);
 
 constexpr std::array<ControlLayout, 10> makeControls()
@@ -50,6 +53,8 @@ constexpr FormLayout kLayout{
     .controls = kControls,
     .menus = kMenus,
 };
+
+// clang-format on
 
 } // namespace
 

@@ -4,6 +4,9 @@
 
 namespace {
 
+// The tables read best a control to a few lines.
+// clang-format off
+
 struct Column
 {
     const char *header;
@@ -61,6 +64,8 @@ constexpr FormLayout kLayout{
     .controls = kControls,
     .menus = {},
 };
+
+// clang-format on
 
 } // namespace
 

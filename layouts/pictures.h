@@ -10,9 +10,9 @@ inline constexpr const char *Portrait = ":/portrait.gif";
 
 // The flags of the sort game, in the order of its picture array.
 inline constexpr const char *Flags[12] = {
-    ":/flags/denmark.ico", ":/flags/finland.ico", ":/flags/germany.ico",
-    ":/flags/italy.ico",   ":/flags/japan.ico",   ":/flags/norway.ico",
-    ":/flags/russia.ico",  ":/flags/sweden.ico",  ":/flags/turkey.ico",
-    ":/flags/united_kingdom.ico", ":/flags/canada.ico", ":/flags/usa.ico",
+    ":/flags/denmark.ico",        ":/flags/finland.ico", ":/flags/germany.ico",
+    ":/flags/italy.ico",          ":/flags/japan.ico",   ":/flags/norway.ico",
+    ":/flags/russia.ico",         ":/flags/sweden.ico",  ":/flags/turkey.ico",
+    ":/flags/united_kingdom.ico", ":/flags/canada.ico",  ":/flags/usa.ico",
 };
 } // namespace Pictures

@@ -143,8 +143,7 @@ void BoxControl::mouseMove(QMouseEvent *event)
             w->update();
         }
     }
-    if (m_dragPending && !m_dragging && (event->buttons() & Qt::LeftButton) &&
-        pos != m_pressPos) {
+    if (m_dragPending && !m_dragging && (event->buttons() & Qt::LeftButton) && pos != m_pressPos) {
         m_dragging = true;
         form().beginDrag(*this, w->mapTo(w->parentWidget(), pos), m_pressPos);
     }

@@ -6,8 +6,7 @@
 
 // A form's named control, found each time it is used, so that the form can unload and load
 // again. Using it loads the form if it is not loaded.
-template <class T>
-class ControlRef
+template <class T> class ControlRef
 {
 public:
     ControlRef(Form *form, const char *name) : m_form(form), m_name(QString::fromUtf8(name)) {}
@@ -21,13 +20,10 @@ private:
 };
 
 // A form's control array: elements by index from 0.
-template <class T>
-class ControlArrayRef
+template <class T> class ControlArrayRef
 {
 public:
-    ControlArrayRef(Form *form, const char *name) : m_form(form), m_name(QString::fromUtf8(name))
-    {
-    }
+    ControlArrayRef(Form *form, const char *name) : m_form(form), m_name(QString::fromUtf8(name)) {}
 
     T &operator[](int index) const { return m_form->control<T>(m_name, index); }
     int count() const { return m_form->controlCount(m_name); }

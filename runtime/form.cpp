@@ -2,6 +2,7 @@
 
 #include "boxcontrol.h"
 #include "control.h"
+#include "controlwidget.h"
 #include "dragoverlay.h"
 #include "formbuilder.h"
 #include "formsurface.h"
@@ -9,7 +10,6 @@
 #include "runtime.h"
 #include "twips.h"
 #include "visualcontrol.h"
-#include "controlwidget.h"
 
 Form::Form(const FormLayout &layout) : m_layout(layout)
 {
@@ -172,8 +172,8 @@ void Form::finishDrag(BoxControl &source, QPoint pointer)
     const QObjectList &children = m_surface->children();
     for (auto child = children.crbegin(); child != children.crend(); ++child) {
         auto *w = dynamic_cast<ControlWidget *>(*child);
-        if (!w || !w->isVisibleTo(m_surface) || w->testAttribute(Qt::WA_TransparentForMouseEvents) ||
-            !w->geometry().contains(pointer))
+        if (!w || !w->isVisibleTo(m_surface) ||
+            w->testAttribute(Qt::WA_TransparentForMouseEvents) || !w->geometry().contains(pointer))
             continue;
         auto *target = dynamic_cast<BoxControl *>(w->control());
         if (!target || target == &source)

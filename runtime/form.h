@@ -52,8 +52,7 @@ public:
 
     // A control by name (and index for an element of a control array). Touching a control of
     // an unloaded window loads it.
-    template <class T>
-    T &control(const QString &name, int index = -1);
+    template <class T> T &control(const QString &name, int index = -1);
     // The number of elements of a control array.
     int controlCount(const QString &arrayName);
 
@@ -96,10 +95,10 @@ private:
     QHash<QString, int> m_arrayCounts;
 };
 
-template <class T>
-T &Form::control(const QString &name, int index)
+template <class T> T &Form::control(const QString &name, int index)
 {
     if (T *typed = dynamic_cast<T *>(lookup(name, index)))
         return *typed;
-    throw RuntimeError::noSuchControl(index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(index));
+    throw RuntimeError::noSuchControl(index < 0 ? name
+                                                : QStringLiteral("%1(%2)").arg(name).arg(index));
 }

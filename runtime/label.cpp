@@ -46,8 +46,8 @@ void Label::paint(QPainter &painter)
     painter.setPen(enabled() ? foreColor() : QColor(Qt::gray));
     const QString text = displayText(m_caption);
     const QFontMetricsF metrics(painter.font());
-    const bool oneLine = !text.contains(QLatin1Char('\n')) &&
-                         metrics.horizontalAdvance(text) <= area.width();
+    const bool oneLine =
+        !text.contains(QLatin1Char('\n')) && metrics.horizontalAdvance(text) <= area.width();
     if (oneLine && metrics.height() > area.height()) {
         // A label lower than its font's line: set the letters (capitals and descenders) in
         // the middle, so that a face with tall line spacing does not lose their feet.

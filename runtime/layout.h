@@ -52,21 +52,21 @@ struct ControlLayout
     ColorSpec fore{};
     FontSpec font{};
     TextAlign align = TextAlign::Left;
-    bool border = false;                 // labels: a single-line border
-    const char *picture = nullptr;       // resource path
-    bool dragAutomatic = false;          // pressing the left button and moving drags it
-    const char *dragIcon = nullptr;      // picture shown while dragging; else an outline
+    bool border = false;                  // labels: a single-line border
+    const char *picture = nullptr;        // resource path
+    bool dragAutomatic = false;           // pressing the left button and moving drags it
+    const char *dragIcon = nullptr;       // picture shown while dragging; else an outline
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0; // lines
-    int interval = 0;                    // timers, in milliseconds
+    int interval = 0;                     // timers, in milliseconds
     bool enabled = true;
-    int tabIndex = -1;                   // keyboard focus order; -1 takes no focus
-    const char *description = nullptr;   // accessible name of a control without caption
+    int tabIndex = -1;                 // keyboard focus order; -1 takes no focus
+    const char *description = nullptr; // accessible name of a control without caption
 };
 
 struct MenuLayout
 {
     const char *name;
-    int level; // 0: an item of the menu bar; 1: an item of the drop-down menu above it
+    int level;           // 0: an item of the menu bar; 1: an item of the drop-down menu above it
     const char *caption; // "-" is a separator
 };
 

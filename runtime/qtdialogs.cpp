@@ -17,11 +17,12 @@ int QtDialogs::messageBox(const QString &prompt, int style, const QString &title
     QMessageBox box;
     box.setWindowTitle(title);
     box.setText(QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    box.setIcon(iconBits == BoxStyle::ErrorOk ? QMessageBox::Critical
+    box.setIcon(iconBits == BoxStyle::ErrorOk     ? QMessageBox::Critical
                 : iconBits == BoxStyle::WarningOk ? QMessageBox::Warning
                                                   : QMessageBox::NoIcon);
     QPushButton *ok = box.addButton(kOkText, QMessageBox::AcceptRole);
-    QPushButton *cancel = withCancel ? box.addButton(kCancelText, QMessageBox::RejectRole) : nullptr;
+    QPushButton *cancel =
+        withCancel ? box.addButton(kCancelText, QMessageBox::RejectRole) : nullptr;
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel ? cancel : ok);
     box.exec();

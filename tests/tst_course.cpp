@@ -19,8 +19,8 @@ const QString kSuccessText = QStringLiteral("Задание выполнено �
 const AskedBox kSuccess = ScriptedDialogs::message(kSuccessText, 48, QStringLiteral("Ура!!!"));
 const AskedBox kFailure = ScriptedDialogs::message(
     QStringLiteral("Ошибка!!!\r\n\r\nПопробуйте еще раз"), 16, QStringLiteral("Увы!!!"));
-const AskedBox kNamePrompt = ScriptedDialogs::input(
-    QStringLiteral("Введите Ваше имя, пожалуйста"), QStringLiteral("Пользователь"));
+const AskedBox kNamePrompt = ScriptedDialogs::input(QStringLiteral("Введите Ваше имя, пожалуйста"),
+                                                    QStringLiteral("Пользователь"));
 
 // The course as a user meets it: a running program and a mouse on its course window.
 class Course
@@ -33,8 +33,7 @@ public:
     }
 
     Form1 &form() { return session.program().form1(); }
-    template <class T>
-    T &control(const char *name, int index = -1)
+    template <class T> T &control(const char *name, int index = -1)
     {
         return form().control<T>(QString::fromUtf8(name), index);
     }
@@ -76,7 +75,10 @@ public:
     {
         UserMouse::drag(form(), UserMouse::centreOf(picMouse()), UserMouse::centreOf(lblBox()));
     }
-    void next() { UserMouse::click(form(), UserMouse::centreOf(control<CommandButton>("btnNext"))); }
+    void next()
+    {
+        UserMouse::click(form(), UserMouse::centreOf(control<CommandButton>("btnNext")));
+    }
 
     QList<AskedBox> boxes() { return session.dialogs.takeAsked(); }
 
@@ -214,8 +216,7 @@ void CourseTest::newUserResetsTheCourse()
     QCOMPARE(course.boxes(), QList<AskedBox>{kNamePrompt});
     QCOMPARE(form.Nam, QStringLiteral("Петя"));
     for (int value : {int(form.L), int(form.LDown), int(form.R), int(form.RDown), int(form.Dbl),
-                      int(form.DblDown), int(form.M), int(form.MDown), int(form.G1),
-                      int(form.G2)})
+                      int(form.DblDown), int(form.M), int(form.MDown), int(form.G1), int(form.G2)})
         QCOMPARE(value, 0);
     QCOMPARE(form.Resul, 2.5);
     for (const char *name : {"mnuLeft", "mnuRight", "mnuDouble", "mnuMove"})
@@ -242,10 +243,9 @@ void CourseTest::exitConfirmation()
     QVERIFY(course.session.program().form4().isShown());
     course.session.dialogs.answerMessage(answer);
     course.choose("mnuExit");
-    QCOMPARE(course.boxes(),
-             QList<AskedBox>{ScriptedDialogs::message(
-                 QStringLiteral("Вы действительно хотите выйти из программы?"), 49,
-                 QStringLiteral("Выход"))});
+    QCOMPARE(course.boxes(), QList<AskedBox>{ScriptedDialogs::message(
+                                 QStringLiteral("Вы действительно хотите выйти из программы?"), 49,
+                                 QStringLiteral("Выход"))});
     QCOMPARE(course.session.endCount, ends ? 1 : 0);
     QCOMPARE(course.session.program().form4().isLoaded(), !ends);
     if (ends) {
@@ -380,24 +380,38 @@ void CourseTest::wrongButtons_data()
     QTest::addColumn<bool>("fails");
     QTest::addColumn<QString>("pageAfter");
 
-    QTest::newRow("L: right on the window") << "L" << "window right" << true << "L";
-    QTest::newRow("L: middle on the window") << "L" << "window middle" << true << "L";
-    QTest::newRow("L: left on the task text") << "L" << "lblTask left" << false << "L";
-    QTest::newRow("L: left on the picture") << "L" << "ImMouse left" << false << "L";
-    QTest::newRow("L: right on the label") << "L" << "lblMouse right" << false << "L";
-    QTest::newRow("L: the line is the window's") << "L" << "line left" << false << "L2";
-    QTest::newRow("L2: right on the button") << "L2" << "btnClick right" << true << "L2";
-    QTest::newRow("L2: middle on the button") << "L2" << "btnClick middle" << true << "L2";
-    QTest::newRow("L2: left on the window") << "L2" << "window left" << false << "L2";
-    QTest::newRow("R: left on the window") << "R" << "window left" << true << "R";
-    QTest::newRow("R2: left on the button") << "R2" << "btnClick left" << true << "R2";
-    QTest::newRow("R2: right on the window") << "R2" << "window right" << false << "R2";
-    QTest::newRow("Dbl: one click on the window") << "Dbl" << "window left" << false << "Dbl";
-    QTest::newRow("Dbl: double click on the text") << "Dbl" << "lblTask double" << false << "Dbl";
-    QTest::newRow("Dbl2: double click on the window")
-        << "Dbl2" << "window double" << false << "Dbl2";
-    QTest::newRow("Dbl2: one click on the label") << "Dbl2" << "lblDblClick left" << false
-                                                  << "Dbl2";
+    QTest::newRow("L: right on the window") << "L"
+                                            << "window right" << true << "L";
+    QTest::newRow("L: middle on the window") << "L"
+                                             << "window middle" << true << "L";
+    QTest::newRow("L: left on the task text") << "L"
+                                              << "lblTask left" << false << "L";
+    QTest::newRow("L: left on the picture") << "L"
+                                            << "ImMouse left" << false << "L";
+    QTest::newRow("L: right on the label") << "L"
+                                           << "lblMouse right" << false << "L";
+    QTest::newRow("L: the line is the window's") << "L"
+                                                 << "line left" << false << "L2";
+    QTest::newRow("L2: right on the button") << "L2"
+                                             << "btnClick right" << true << "L2";
+    QTest::newRow("L2: middle on the button") << "L2"
+                                              << "btnClick middle" << true << "L2";
+    QTest::newRow("L2: left on the window") << "L2"
+                                            << "window left" << false << "L2";
+    QTest::newRow("R: left on the window") << "R"
+                                           << "window left" << true << "R";
+    QTest::newRow("R2: left on the button") << "R2"
+                                            << "btnClick left" << true << "R2";
+    QTest::newRow("R2: right on the window") << "R2"
+                                             << "window right" << false << "R2";
+    QTest::newRow("Dbl: one click on the window") << "Dbl"
+                                                  << "window left" << false << "Dbl";
+    QTest::newRow("Dbl: double click on the text") << "Dbl"
+                                                   << "lblTask double" << false << "Dbl";
+    QTest::newRow("Dbl2: double click on the window") << "Dbl2"
+                                                      << "window double" << false << "Dbl2";
+    QTest::newRow("Dbl2: one click on the label") << "Dbl2"
+                                                  << "lblDblClick left" << false << "Dbl2";
 }
 
 void CourseTest::wrongButtons()
@@ -436,9 +450,12 @@ void CourseTest::taskOneScoresOncePerCourse_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("action");
-    QTest::newRow("left") << "L" << "window left";
-    QTest::newRow("right") << "R" << "window right";
-    QTest::newRow("double click") << "Dbl" << "window double";
+    QTest::newRow("left") << "L"
+                          << "window left";
+    QTest::newRow("right") << "R"
+                           << "window right";
+    QTest::newRow("double click") << "Dbl"
+                                  << "window double";
 }
 
 void CourseTest::taskOneScoresOncePerCourse()
@@ -447,9 +464,11 @@ void CourseTest::taskOneScoresOncePerCourse()
     QFETCH(QString, action);
     Course course;
     Form1 &form = course.form();
-    auto score = [&] { return page == QLatin1String("L")   ? int(form.L)
-                              : page == QLatin1String("R") ? int(form.R)
-                                                           : int(form.Dbl); };
+    auto score = [&] {
+        return page == QLatin1String("L")   ? int(form.L)
+               : page == QLatin1String("R") ? int(form.R)
+                                            : int(form.Dbl);
+    };
     auto shown = [&] {
         return page == QLatin1String("Dbl") ? course.lblDblClick().caption()
                                             : course.btnClick().caption();
@@ -524,8 +543,8 @@ void CourseTest::runningTargetsWrapStrictly()
     QFETCH(float, draw);
     QFETCH(float, expected);
     Course course;
-    enterPage(course, target == QLatin1String("btnClick") ? QStringLiteral("L2")
-                                                          : QStringLiteral("Dbl2"));
+    enterPage(course,
+              target == QLatin1String("btnClick") ? QStringLiteral("L2") : QStringLiteral("Dbl2"));
     Form1 &form = course.form();
     BoxControl &control = form.control<BoxControl>(target);
     control.move(horizontal ? start : 3000, horizontal ? 3000 : start);
@@ -568,16 +587,19 @@ void CourseTest::dragLayout_data()
     QTest::addColumn<QString>("horizontal"); // where the picture lies: right, left, touching
     QTest::addColumn<QString>("vertical");   // below, above, touching
 
-    QTest::newRow("all draws 0") << QList<float>{0, 0, 0, 0} << "touching" << "touching";
-    QTest::newRow("middle") << QList<float>{0.5f, 0.5f, 0.5f, 0.5f} << "right" << "below";
-    QTest::newRow("box near the right edge")
-        << QList<float>{0.999f, 0.5f, 0.5f, 0.5f} << "left" << "below";
+    QTest::newRow("all draws 0") << QList<float>{0, 0, 0, 0} << "touching"
+                                 << "touching";
+    QTest::newRow("middle") << QList<float>{0.5f, 0.5f, 0.5f, 0.5f} << "right"
+                            << "below";
+    QTest::newRow("box near the right edge") << QList<float>{0.999f, 0.5f, 0.5f, 0.5f} << "left"
+                                             << "below";
     QTest::newRow("box near the right edge, r3 = 0")
-        << QList<float>{0.999f, 0.5f, 0, 0.5f} << "touching" << "below";
+        << QList<float>{0.999f, 0.5f, 0, 0.5f} << "touching"
+        << "below";
     QTest::newRow("box near the bottom") << QList<float>{0.5f, 0.999f, 0.5f, 0.5f} << "right"
                                          << "above";
-    QTest::newRow("box near the bottom, r4 = 0")
-        << QList<float>{0.5f, 0.999f, 0.5f, 0} << "right" << "touching";
+    QTest::newRow("box near the bottom, r4 = 0") << QList<float>{0.5f, 0.999f, 0.5f, 0} << "right"
+                                                 << "touching";
 }
 
 void CourseTest::dragLayout()

@@ -26,20 +26,54 @@ namespace {
 
 // A window with one control of each kind, laid out side by side (pixels = twips / 15).
 constexpr ControlLayout kControls[] = {
-    {.name = "btn", .kind = ControlKind::CommandButton,
-     .left = 1500, .top = 1500, .width = 1500, .height = 750, .caption = "Кнопка"},
-    {.name = "pic", .kind = ControlKind::PictureBox,
-     .left = 4500, .top = 1500, .width = 750, .height = 750, .dragAutomatic = true},
-    {.name = "lbl", .kind = ControlKind::Label,
-     .left = 1500, .top = 3000, .width = 3000, .height = 1500, .caption = "Метка"},
+    {.name = "btn",
+     .kind = ControlKind::CommandButton,
+     .left = 1500,
+     .top = 1500,
+     .width = 1500,
+     .height = 750,
+     .caption = "Кнопка"},
+    {.name = "pic",
+     .kind = ControlKind::PictureBox,
+     .left = 4500,
+     .top = 1500,
+     .width = 750,
+     .height = 750,
+     .dragAutomatic = true},
+    {.name = "lbl",
+     .kind = ControlKind::Label,
+     .left = 1500,
+     .top = 3000,
+     .width = 3000,
+     .height = 1500,
+     .caption = "Метка"},
     {.name = "ln", .kind = ControlKind::Line, .x1 = 6000, .y1 = 1500, .x2 = 6000, .y2 = 4500},
-    {.name = "img", .kind = ControlKind::Image,
-     .left = 6750, .top = 3000, .width = 1500, .height = 1500},
-    {.name = "under", .kind = ControlKind::Label,
-     .left = 1500, .top = 1500, .width = 3000, .height = 300, .caption = "Под кнопкой"},
-    {.name = "arr", .index = 1, .kind = ControlKind::Label, .left = 0, .top = 6000, .width = 600,
+    {.name = "img",
+     .kind = ControlKind::Image,
+     .left = 6750,
+     .top = 3000,
+     .width = 1500,
+     .height = 1500},
+    {.name = "under",
+     .kind = ControlKind::Label,
+     .left = 1500,
+     .top = 1500,
+     .width = 3000,
+     .height = 300,
+     .caption = "Под кнопкой"},
+    {.name = "arr",
+     .index = 1,
+     .kind = ControlKind::Label,
+     .left = 0,
+     .top = 6000,
+     .width = 600,
      .height = 300},
-    {.name = "arr", .index = 0, .kind = ControlKind::Label, .left = 900, .top = 6000, .width = 600,
+    {.name = "arr",
+     .index = 0,
+     .kind = ControlKind::Label,
+     .left = 900,
+     .top = 6000,
+     .width = 600,
      .height = 300},
     {.name = "tmr", .kind = ControlKind::Timer, .interval = 100},
 };
@@ -50,9 +84,14 @@ constexpr MenuLayout kMenus[] = {
     {"mnuSep", 1, "-"},
 };
 
-constexpr FormLayout kLayout{.name = "TestForm", .caption = "Проба", .back = rgb(0, 128, 0),
-                             .icon = nullptr, .clientWidth = 9000, .clientHeight = 7500,
-                             .controls = kControls, .menus = kMenus};
+constexpr FormLayout kLayout{.name = "TestForm",
+                             .caption = "Проба",
+                             .back = rgb(0, 128, 0),
+                             .icon = nullptr,
+                             .clientWidth = 9000,
+                             .clientHeight = 7500,
+                             .controls = kControls,
+                             .menus = kMenus};
 
 // Records every event it receives.
 class TestForm : public Form
@@ -182,8 +221,8 @@ void RuntimeTest::pressesGoToTheControlUnderThePointer_data()
                            << QStringList{"img.MouseDown 1", "img.Click"};
     QTest::newRow("button above the label it overlaps")
         << px(1800, 1600) << false << QStringList{"btn.MouseDown 1", "btn.Click"};
-    QTest::newRow("line: the window's") << px(6000, 3000) << false
-                                        << QStringList{"Form.MouseDown 1 0 6000 3000", "Form.Click"};
+    QTest::newRow("line: the window's")
+        << px(6000, 3000) << false << QStringList{"Form.MouseDown 1 0 6000 3000", "Form.Click"};
     QTest::newRow("hidden label: the window's")
         << px(1995, 3495) << true << QStringList{"Form.MouseDown 1 0 1995 3495", "Form.Click"};
     QTest::newRow("background") << px(300, 300) << false
@@ -210,9 +249,9 @@ void RuntimeTest::windowPressCarriesButtonShiftAndTwips()
     UserMouse::click(*m_form, QPoint(11, 21), Qt::MiddleButton);
     UserMouse::click(*m_form, px(1800, 1600), Qt::RightButton);
     // A command button clicks with the left button only.
-    QCOMPARE(m_form->log, (QStringList{"Form.MouseDown 2 1 150 300", "Form.Click",
-                                       "Form.MouseDown 4 0 165 315", "Form.Click",
-                                       "btn.MouseDown 2"}));
+    QCOMPARE(m_form->log,
+             (QStringList{"Form.MouseDown 2 1 150 300", "Form.Click", "Form.MouseDown 4 0 165 315",
+                          "Form.Click", "btn.MouseDown 2"}));
 }
 
 void RuntimeTest::doubleClicks_data()
@@ -221,8 +260,7 @@ void RuntimeTest::doubleClicks_data()
     QTest::addColumn<QStringList>("events");
 
     QTest::newRow("window: press, click, double click")
-        << px(300, 300)
-        << QStringList{"Form.MouseDown 1 0 300 300", "Form.Click", "Form.DblClick"};
+        << px(300, 300) << QStringList{"Form.MouseDown 1 0 300 300", "Form.Click", "Form.DblClick"};
     QTest::newRow("label: its own, never the window's")
         << px(2000, 3500) << QStringList{"lbl.MouseDown 1", "lbl.Click", "lbl.DblClick"};
     QTest::newRow("button: two presses")
@@ -466,11 +504,16 @@ void RuntimeTest::fontsHaveCyrillicFaces_data()
 {
     QTest::addColumn<QString>("face");
     QTest::addColumn<QString>("installed");
-    QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "Liberation Sans";
-    QTest::newRow("Arial") << "Arial" << "Liberation Sans";
-    QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif";
-    QTest::newRow("Monotype Corsiva") << "Monotype Corsiva" << "Z003";
-    QTest::newRow("Comic Sans MS") << "Comic Sans MS" << "Andika";
+    QTest::newRow("MS Sans Serif") << "MS Sans Serif"
+                                   << "Liberation Sans";
+    QTest::newRow("Arial") << "Arial"
+                           << "Liberation Sans";
+    QTest::newRow("Times New Roman") << "Times New Roman"
+                                     << "Liberation Serif";
+    QTest::newRow("Monotype Corsiva") << "Monotype Corsiva"
+                                      << "Z003";
+    QTest::newRow("Comic Sans MS") << "Comic Sans MS"
+                                   << "Andika";
 }
 
 void RuntimeTest::fontsHaveCyrillicFaces()
