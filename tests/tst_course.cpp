@@ -104,6 +104,8 @@ private slots:
     void wholeCourse();
     void wrongButtons_data();
     void wrongButtons();
+    void atTenAnyButtonFinishes_data();
+    void atTenAnyButtonFinishes();
     void taskOneScoresOncePerCourse_data();
     void taskOneScoresOncePerCourse();
     void finishedExercisesIgnorePresses();
@@ -444,6 +446,34 @@ void CourseTest::wrongButtons()
     QCOMPARE(course.btnClick().top(), buttonPlace[1]);
     QCOMPARE(course.lblDblClick().left(), labelPlace[0]);
     QCOMPARE(course.lblDblClick().top(), labelPlace[1]);
+}
+
+void CourseTest::atTenAnyButtonFinishes_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("left exercise, right button") << "L2" << int(Qt::RightButton) << "R";
+    QTest::newRow("left exercise, middle button") << "L2" << int(Qt::MiddleButton) << "R";
+    QTest::newRow("right exercise, left button") << "R2" << int(Qt::LeftButton) << "Dbl";
+}
+
+// The score is tested before the button, so once it shows 10 any press ends the task.
+void CourseTest::atTenAnyButtonFinishes()
+{
+    QFETCH(QString, page);
+    QFETCH(int, button);
+    QFETCH(QString, next);
+    Course course;
+    enterPage(course, page);
+    Form1 &form = course.form();
+    (page == QLatin1String("L2") ? form.L : form.R) = 10;
+    course.pressRunningButton(Qt::MouseButton(button));
+    QCOMPARE(course.boxes(), QList<AskedBox>{kSuccess});
+    QCOMPARE(form.Tasks, next);
+    QVERIFY(!course.btnClick().visible());
+    QVERIFY(!course.menu(page == QLatin1String("L2") ? "mnuLeft" : "mnuRight").enabled());
+    QCOMPARE(int(page == QLatin1String("L2") ? form.L : form.R), 10);
 }
 
 void CourseTest::taskOneScoresOncePerCourse_data()
