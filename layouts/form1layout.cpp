@@ -7,10 +7,10 @@ namespace {
 // The tables read best a control to a few lines.
 // clang-format off
 
-constexpr ColorSpec kGreen = rgb(0, 255, 0);
-constexpr ColorSpec kOrange = rgb(255, 128, 0);
-constexpr ColorSpec kDarkRed = rgb(192, 0, 0);
-constexpr ColorSpec kYellow = rgb(255, 255, 0);
+constexpr ColorLayout kGreen = rgb(0, 255, 0);
+constexpr ColorLayout kOrange = rgb(255, 128, 0);
+constexpr ColorLayout kDarkRed = rgb(192, 0, 0);
+constexpr ColorLayout kYellow = rgb(255, 255, 0);
 
 constexpr ControlLayout kControls[] = {
     {.name = "picMouse", .kind = ControlKind::PictureBox,

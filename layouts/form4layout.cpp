@@ -9,7 +9,7 @@ namespace {
 // The tables read best a control to a few lines.
 // clang-format off
 
-constexpr ColorSpec kYellow = rgb(255, 255, 0);
+constexpr ColorLayout kYellow = rgb(255, 255, 0);
 
 constexpr std::array<ControlLayout, 10> makeControls()
 {

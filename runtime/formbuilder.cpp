@@ -30,34 +30,34 @@ QFont defaultFont()
     return font;
 }
 
-QFont makeFont(const FontSpec &spec)
+QFont makeFont(const FontLayout &stored)
 {
-    if (!spec.face)
+    if (!stored.face)
         return defaultFont();
-    QFont font(QString::fromUtf8(spec.face));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(QString::fromUtf8(stored.face));
+    font.setPointSizeF(stored.points);
+    font.setBold(stored.bold);
+    font.setItalic(stored.italic);
     return font;
 }
 
-QColor resolve(const ColorSpec &spec, QPalette::ColorRole fallback)
+QColor resolve(const ColorLayout &color, QPalette::ColorRole fallback)
 {
     const QPalette palette = QApplication::palette();
-    switch (spec.role) {
-    case ColorSpec::Role::Rgb:
-        return {spec.r, spec.g, spec.b};
-    case ColorSpec::Role::ButtonText:
+    switch (color.role) {
+    case ColorLayout::Role::Rgb:
+        return {color.r, color.g, color.b};
+    case ColorLayout::Role::ButtonText:
         return palette.color(QPalette::Active, QPalette::ButtonText);
-    case ColorSpec::Role::WindowText:
+    case ColorLayout::Role::WindowText:
         return palette.color(QPalette::Active, QPalette::WindowText);
-    case ColorSpec::Role::TitleText:
+    case ColorLayout::Role::TitleText:
         // Qt has no role for title-bar text; bright text is the palette's colour for text on
         // strong backgrounds, white like an active title's text in the usual schemes.
         return palette.color(QPalette::Active, QPalette::BrightText);
-    case ColorSpec::Role::HighlightText:
+    case ColorLayout::Role::HighlightText:
         return palette.color(QPalette::Active, QPalette::HighlightedText);
-    case ColorSpec::Role::Unset:
+    case ColorLayout::Role::Unset:
         break;
     }
     return palette.color(QPalette::Active, fallback);

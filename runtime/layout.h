@@ -10,7 +10,7 @@ enum class ControlKind : std::uint8_t { Label, CommandButton, PictureBox, Image,
 
 enum class TextAlign : std::uint8_t { Left, Center };
 
-struct ColorSpec
+struct ColorLayout
 {
     // A fixed colour or one of the desktop's colours for a role.
     enum class Role : std::uint8_t {
@@ -25,15 +25,15 @@ struct ColorSpec
     std::uint8_t r = 0, g = 0, b = 0;
 };
 
-constexpr ColorSpec rgb(int r, int g, int b)
+constexpr ColorLayout rgb(int r, int g, int b)
 {
-    return {ColorSpec::Role::Rgb, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+    return {ColorLayout::Role::Rgb, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
             static_cast<std::uint8_t>(b)};
 }
-inline constexpr ColorSpec kTitleTextColor{ColorSpec::Role::TitleText};
-inline constexpr ColorSpec kHighlightTextColor{ColorSpec::Role::HighlightText};
+inline constexpr ColorLayout kTitleTextColor{ColorLayout::Role::TitleText};
+inline constexpr ColorLayout kHighlightTextColor{ColorLayout::Role::HighlightText};
 
-struct FontSpec
+struct FontLayout
 {
     const char *face = nullptr; // nullptr: the window's font
     float points = 0;
@@ -48,9 +48,9 @@ struct ControlLayout
     ControlKind kind = ControlKind::Label;
     float left = 0, top = 0, width = 0, height = 0;
     const char *caption = "";
-    ColorSpec back{};
-    ColorSpec fore{};
-    FontSpec font{};
+    ColorLayout back{};
+    ColorLayout fore{};
+    FontLayout font{};
     TextAlign align = TextAlign::Left;
     bool border = false;                  // labels: a single-line border
     const char *picture = nullptr;        // resource path
@@ -74,7 +74,7 @@ struct FormLayout
 {
     const char *name;
     const char *caption;
-    ColorSpec back;
+    ColorLayout back;
     const char *icon; // nullptr: the program's icon
     float clientWidth;
     float clientHeight;
