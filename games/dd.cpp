@@ -1,5 +1,70 @@
 #include "dd.h"
 
 #include "ddlayout.h"
+#include "form1.h"
+#include "label.h"
+#include "program.h"
+
+namespace {
+
+// Flag indices as laid out in the row: 4 Japan, 6 Russia, 10 Canada, 11 USA.
+constexpr int kJapan = 4;
+constexpr int kRussia = 6;
+
+bool northAmericaAccepts(int index)
+{
+    return index > 9;
+}
+
+// Europe takes every European flag; Russia's belongs to Europe and to Asia.
+bool europeAccepts(int index)
+{
+    return index < 10 && index != kJapan;
+}
+
+bool asiaAccepts(int index)
+{
+    return index == kJapan || index == kRussia;
+}
+
+} // namespace
 
 DD::DD(Program &program) : Form(ddLayout()), m_program(program) {}
+
+void DD::connectEvents()
+{
+    Label1->onDragDrop([this](BoxControl &source, float x, float y) {
+        sectionDragDrop(*Label1, northAmericaAccepts, source, x, y);
+    });
+    Label2->onDragDrop([this](BoxControl &source, float x, float y) {
+        sectionDragDrop(*Label2, europeAccepts, source, x, y);
+    });
+    Label3->onDragDrop([this](BoxControl &source, float x, float y) {
+        sectionDragDrop(*Label3, asiaAccepts, source, x, y);
+    });
+}
+
+// An accepted picture goes where the pointer was released, whatever its size; a refused one
+// stays where it was and is not counted.
+void DD::sectionDragDrop(Label &section, AcceptRule accepts, BoxControl &source, float x, float y)
+{
+    if (!accepts(source.index()))
+        return;
+    source.move(section.left() + x, section.top() + y);
+    n = n + 1;
+    Tota();
+}
+
+// The tests run in this order, so a count of 9 to 11 leaves G2 as it was.
+void DD::Tota()
+{
+    Int16 &G2 = m_program.form1().G2;
+    if (n < 5)
+        G2 = 2;
+    else if (n < 7)
+        G2 = 6;
+    else if (n < 9)
+        G2 = 8;
+    else if (n > 11)
+        G2 = 10;
+}
