@@ -172,9 +172,12 @@ void BoxControl::mouseRelease(QMouseEvent *event)
         raiseClick();
 }
 
+// Only a control that handles double clicks turns the second press into one; on any other
+// (the running mouse of the catch game, say) a quick second click is a click like the first.
 void BoxControl::mouseDoubleClick(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && takesDoubleClicks() && !m_dragAutomatic) {
+    if (event->button() == Qt::LeftButton && takesDoubleClicks() && m_onDblClick &&
+        !m_dragAutomatic) {
         // The release that follows a double click raises no click.
         m_pressed = Qt::NoButton;
         Runtime::dispatch(Handler(m_onDblClick));

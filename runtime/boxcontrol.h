@@ -57,7 +57,7 @@ public:
 protected:
     // Whether a click with this button raises Click (command buttons: the left one only).
     virtual bool clicksWith(Qt::MouseButton button) const;
-    // Whether the second press of a double click raises DblClick (else it is a plain press).
+    // Whether the second press of a double click may raise DblClick (else it is a plain press).
     virtual bool takesDoubleClicks() const { return true; }
 
     void raiseClick();

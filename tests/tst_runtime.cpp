@@ -170,6 +170,7 @@ private slots:
     void windowPressCarriesButtonShiftAndTwips();
     void doubleClicks_data();
     void doubleClicks();
+    void doubleClickWithoutHandlerIsTwoClicks();
     void dragAndDrop_data();
     void dragAndDrop();
     void dragShowsAnOutlineThatFollowsThePointer();
@@ -274,6 +275,14 @@ void RuntimeTest::doubleClicks()
     QFETCH(QStringList, events);
     UserMouse::doubleClick(*m_form, point);
     QCOMPARE(m_form->log, events);
+}
+
+void RuntimeTest::doubleClickWithoutHandlerIsTwoClicks()
+{
+    m_form->img->onDblClick({});
+    UserMouse::doubleClick(*m_form, px(7005, 3495));
+    QCOMPARE(m_form->log,
+             (QStringList{"img.MouseDown 1", "img.Click", "img.MouseDown 1", "img.Click"}));
 }
 
 void RuntimeTest::dragAndDrop_data()
