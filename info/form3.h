@@ -1,15 +1,19 @@
 #pragma once
 
+#include "controlref.h"
 #include "form.h"
 
+class Label;
 class Program;
 
-// The rules window.
+// The rules window: a heading and the rules text, set each time the window loads.
 class Form3 : public Form
 {
 public:
     explicit Form3(Program &program);
 
 private:
-    Program &m_program;
+    void formLoad() override;
+
+    ControlRef<Label> Label2{this, "Label2"};
 };
