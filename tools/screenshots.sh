@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the program and takes the README's screenshots under a virtual X server, one PNG per
+# window, into docs/screenshots/. Rerun it after a change to any window.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+bash "$here/install-deps.sh"
+bash "$here/build.sh" build
+
+raw="$(mktemp -d)"
+trap 'rm -rf "$raw"' EXIT
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/screenshots" "$raw"
+
+out="$root/docs/screenshots"
+mkdir -p "$out"
+for picture in "$raw"/*.png; do
+    # Lossless: only the metadata goes, and the strongest compression keeps the files small.
+    convert "$picture" -strip -define png:compression-level=9 "$out/$(basename "$picture")"
+done
+ls -l "$out"
