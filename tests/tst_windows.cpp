@@ -332,7 +332,9 @@ void WindowsTest::controlLooks()
     QCOMPARE(control.backColor(), back);
     if (fore.isValid())
         QCOMPARE(control.foreColor(), fore);
-    QVERIFY(control.visible());
+    // The catch game's load hides its victory display; catchGameAsStored sees it as stored.
+    if (window != QLatin1String("Form4"))
+        QVERIFY(control.visible());
     QVERIFY(control.enabled());
     if (face.isEmpty())
         return;
