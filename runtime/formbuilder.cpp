@@ -184,6 +184,7 @@ void FormBuilder::build(Form &form)
             if (!action)
                 continue;
             auto item = std::make_unique<MenuItem>(form, text(m.name), -1, action);
+            item->setCaption(caption); // a separator keeps its "-"
             form.m_byName.insert(item->objectName(), item.get());
             form.m_controls.push_back(std::move(item));
         }
