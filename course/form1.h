@@ -39,6 +39,9 @@ public:
 
     // Works out the total, shows the results table and appends the user's line to res.txt.
     void Res();
+    // The results table's row for the current user: the first whose name cell is empty, or row 0
+    // when all ten hold a name.
+    Int16 FindFreeRow();
 
 private:
     void connectEvents() override;
