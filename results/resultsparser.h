@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 
 // Reads records of res.txt from a stream of bytes.
 //
@@ -39,16 +40,37 @@ public:
     ResultList parse();
 
 private:
+    // A record's fields as bytes. A record read by the fast path points into the buffer and is
+    // copied out only when the buffer is about to be refilled, and only if it is still one of
+    // the newest nine: copying every record costs more than reading it.
     struct RawRecord
     {
-        std::array<char, kFields * kMaxField + 16> bytes;
+        const char *base = nullptr;
+        quint16 length = 0; // bytes from base that hold the fields
+        bool inBuffer = false;
+        // The fields' places: for a short line, the bit mask of its seven commas and the place
+        // of the name's closing quote; for any other record (commas 0), start and size.
+        quint64 commas = 0;
+        quint16 close = 0;
         std::array<quint16, kFields> start;
         std::array<quint16, kFields> size;
-        qint16 total;
+        qint16 total = 0;
+        std::array<char, kFields * kMaxField + 16> bytes;
+
+        // Start (from base) and size of a field.
+        std::pair<int, int> field(int index) const;
     };
 
     bool available();
+    void markBytes();
+    void settleRecords();
+    using Spans = std::array<const char *, kFields>;
     bool readFast(RawRecord &record);
+    bool readShortLine(RawRecord &record);
+    bool keepInBuffer(RawRecord &record, const Spans &from, const Spans &to, const char *next);
+    static constexpr int kNotATotal = -1 << 20;
+    int cachedTotal(const char *text, qint64 size);
+    int parsedTotal(const char *text, qint64 size, quint64 key);
     void readGeneral(RawRecord &record);
     void readField(RawRecord &record, int field, bool &cut);
     void skipSeparator();
@@ -60,6 +82,15 @@ private:
     const char *m_pos = nullptr;
     const char *m_end = nullptr;
     bool m_sourceDone = false;
+    std::unique_ptr<quint64[]> m_quoteBits;
+    std::unique_ptr<quint64[]> m_commaBits;
+    std::unique_ptr<quint64[]> m_lowBits;
     std::unique_ptr<std::array<RawRecord, ResultList::kKept>> m_ring;
+    struct TotalCacheEntry
+    {
+        quint64 key = 0;
+        qint16 value = 0;
+    };
+    std::array<TotalCacheEntry, 256> m_totals{};
     Cp1251 m_codePage;
 };

@@ -23,44 +23,38 @@ QString localeTotalText(double total, const QLocale &locale)
 
 std::optional<qint16> parseTotal(std::string_view text)
 {
+    // One pass, as every line of the file goes through here.
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    size_t i = 0;
+    const char *p = text.data();
+    const char *const end = p + text.size();
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    const size_t whole = i;
-    while (i < text.size() && isDigit(text[i]))
-        ++i;
-    const std::string_view wholeDigits = text.substr(whole, i - whole);
-    std::string_view fraction;
-    if (i < text.size() && text[i] == '.') {
-        const size_t start = ++i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i;
-        fraction = text.substr(start, i - start);
-    }
-    if (i != text.size() || (wholeDigits.empty() && fraction.empty()))
-        return std::nullopt;
-
-    // Whole part, exactly: more than five significant digits is out of range anyway.
-    long value = 0;
-    size_t significant = 0;
-    for (char c : wholeDigits) {
-        if (significant > 0 || c != '0')
-            ++significant;
-        if (significant > 5)
-            return std::nullopt;
-        value = value * 10 + (c - '0');
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    bool anyDigit = false;
+    int value = 0;
+    int significant = 0;
+    for (; p < end && isDigit(*p); ++p) {
+        anyDigit = true;
+        if ((significant > 0 || *p != '0') && ++significant > 5)
+            return std::nullopt; // out of range whatever follows
+        value = value * 10 + (*p - '0');
     }
     // Rounding on the decimal digits, so that a long fraction such as 2.5000000000000000001 is
     // not first squeezed into a double.
-    if (!fraction.empty()) {
-        const char first = fraction[0];
-        const bool restNonZero =
-            fraction.substr(1).find_first_not_of('0') != std::string_view::npos;
-        if (first > '5' || (first == '5' && (restNonZero || value % 2 == 1)))
-            ++value;
+    if (p < end && *p == '.') {
+        ++p;
+        if (p < end && isDigit(*p)) {
+            anyDigit = true;
+            const char first = *p++;
+            bool restNonZero = false;
+            for (; p < end && isDigit(*p); ++p)
+                restNonZero = restNonZero || *p != '0';
+            if (first > '5' || (first == '5' && (restNonZero || value % 2 == 1)))
+                ++value;
+        }
     }
+    if (p != end || !anyDigit)
+        return std::nullopt;
     if (negative)
         value = -value;
     if (value < -32768 || value > 32767)

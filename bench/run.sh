@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the program in release mode into build-bench/ and runs every benchmark step below.
+# A step is a shell function named bench_NAME; add one and list it in `steps`. A step fails
+# (and so the run) when its goal is missed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build-bench
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Reading a results file of a million lines (about 32 MB).
+bench_results() {
+    "$build/bench/bench_results" generate "$work/res.txt" 1000000
+    ls -l "$work/res.txt" | awk '{ printf "res.txt             %8.1f MB, %s\n", $5 / 1e6, "1000000 lines" }'
+    "$build/bench/bench_results" load "$work/res.txt" 7
+}
+
+steps=(results)
+
+failed=0
+for step in "${steps[@]}"; do
+    echo "== $step"
+    "bench_$step" || failed=1
+done
+exit $failed
