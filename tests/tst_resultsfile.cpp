@@ -354,19 +354,32 @@ void ResultsFileTest::hugeLinesAreBounded()
     QVERIFY(!parse(QByteArray(6 << 20, 'x'), ResultsParser::Path::Fast, 1 << 16));
 }
 
-// Random bytes built from the characters that matter to the reader: both paths agree on every
-// input, whatever the pieces.
+// Lines in the program's layout (short ones, and ones too long for a look at 64 bytes at once)
+// with a few bytes changed to characters that matter to the
+// reader, and random runs of such characters: both paths agree on every input, whatever the
+// pieces.
 void ResultsFileTest::garbageReadsAlikeOnBothPaths()
 {
     QRandomGenerator random(20240607);
     const char alphabet[] = "\"\",,,\r\n\r\n 12.5-x\t\x98\0";
-    for (int round = 0; round < 3000; ++round) {
+    const auto pick = [&] { return alphabet[random.bounded(int(sizeof alphabet))]; };
+    for (int round = 0; round < 4000; ++round) {
         QByteArray bytes;
-        const int size = int(random.bounded(200));
-        for (int i = 0; i < size; ++i)
-            bytes += alphabet[random.bounded(int(sizeof alphabet))];
-        if (round % 3 == 0)
-            bytes.prepend(ResultsFile::formatLine(record("a", {1, 2, 3, 4, 5, 6}, 7)));
+        if (round % 2 == 0) {
+            for (int line = int(random.bounded(1, 4)); line > 0; --line)
+                bytes += ResultsFile::formatLine(record(round % 4 == 0 ? QString(70, u'Ж') : "Ана",
+                                                        {line, 22, 3, 4, 5, 6}, 4.125));
+            for (int change = int(random.bounded(1, 4)); change > 0; --change) {
+                const int at = int(random.bounded(int(bytes.size())));
+                if (random.bounded(2) == 0)
+                    bytes[at] = pick();
+                else
+                    bytes.insert(at, pick());
+            }
+        } else {
+            for (int i = int(random.bounded(200)); i > 0; --i)
+                bytes += pick();
+        }
         const Expected general = parse(bytes, ResultsParser::Path::General, 1 << 16);
         for (qint64 piece : {qint64(1), qint64(3), qint64(1) << 16}) {
             if (parse(bytes, ResultsParser::Path::Fast, piece) != general)
