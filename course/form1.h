@@ -39,9 +39,6 @@ public:
 
     // Works out the total, shows the results table and appends the user's line to res.txt.
     void Res();
-    // The results table's row for the current user: the first whose name cell is empty, or row 0
-    // when all ten hold a name.
-    Int16 FindFreeRow();
 
 private:
     void connectEvents() override;
@@ -61,6 +58,9 @@ private:
     void ShowDoubleTask1();
     void ShowDoubleTask2();
     void ShowMoveTask();
+    // The results table's row for the current user: the first whose name cell is empty, or row 0
+    // when all ten hold a name.
+    Int16 FindFreeRow();
 
     void btnNextClick();
     void btnClickMouseDown(int button);
