@@ -34,7 +34,8 @@ def main():
           f"ratio {pt / bt:.2f} (goal 1.30 or less)")
     print(f"peak memory at the prompt:   program {pm / 1024:.1f} MB, bare Qt {bm / 1024:.1f} MB, "
           f"ratio {pm / bm:.2f} (goal 1.20 or less)")
+    return 0 if pt / bt <= 1.30 and pm / bm <= 1.20 else 1
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "appendfailure.h"
 #include "commandbutton.h"
 #include "dd.h"
 #include "dialogs.h"
@@ -7,12 +8,16 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "fres.h"
 #include "image.h"
 #include "label.h"
 #include "line.h"
 #include "menuitem.h"
 #include "picturebox.h"
 #include "program.h"
+#include "resultlist.h"
+#include "resultsfailure.h"
+#include "resultsfile.h"
 #include "runtime.h"
 
 #include <cmath>
@@ -204,7 +209,46 @@ void Form1::showFailure()
            QStringLiteral("Увы!!!"));
 }
 
-void Form1::Res() {}
+void Form1::Res()
+{
+    // 16-bit sums, each checked: an overflow ends the program before anything is read or written.
+    Int16 Sum = L;
+    Sum = Sum + R;
+    Sum = Sum + Dbl;
+    Sum = Sum + M;
+    Resul = Sum / 8.0;
+
+    FRes &fres = m_program.fres();
+    const ResultsFile file;
+    // A file that cannot be read, or holds fewer than nine records, shows no stored row.
+    try {
+        const ResultList list = file.LoadResults();
+        fres.FillStoredRows(list);
+    } catch (const ResultsFailure &) {
+    }
+    const int row = FindFreeRow();
+    fres.FillUserRow(row, Nam, L, R, Dbl, M, G1, G2, Resul);
+    fres.show();
+
+    // A failed append must not end the program and lose the session: the user is told why,
+    // and can try again.
+    try {
+        file.AppendResult({Nam, L, R, Dbl, M, G1, G2, Resul});
+    } catch (const AppendFailure &failure) {
+        msgBox(QStringLiteral("Не удалось записать результаты в файл %1: %2")
+                   .arg(file.path(), failure.reason()),
+               BoxStyle::ErrorOk, QStringLiteral("Результаты"));
+    }
+}
+
+Int16 Form1::FindFreeRow()
+{
+    ControlArrayRef<Label> &names = m_program.fres().Label1;
+    Int16 i = 0;
+    while (i <= names.count() - 1 && !names[i].caption().isEmpty())
+        i = i + 1;
+    return i > names.count() - 1 ? Int16(0) : i;
+}
 
 void Form1::ShowLeftTask1()
 {

@@ -58,6 +58,9 @@ private:
     void ShowDoubleTask1();
     void ShowDoubleTask2();
     void ShowMoveTask();
+    // The results table's row for the current user: the first whose name cell is empty, or row 0
+    // when all ten hold a name.
+    Int16 FindFreeRow();
 
     void btnNextClick();
     void btnClickMouseDown(int button);

@@ -1,0 +1,182 @@
+// Reading a big results file: the time of LoadResults against `wc -l` on the same file, and the
+// peak memory of the program after reading it against the idle program.
+//
+//   bench_results generate FILE LINES   writes a results file of LINES lines
+//   bench_results idle                  only creates the program; prints its peak memory (KiB)
+//   bench_results load FILE [RUNS]      times LoadResults (best of RUNS) and compares
+#include "program.h"
+#include "resultsfile.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+constexpr double kTimeGoal = 4.0;         // times `wc -l`
+constexpr long kMemoryGoalKiB = 5 * 1024; // above the idle program
+
+long peakKiB(int who)
+{
+    rusage usage = {};
+    getrusage(who, &usage);
+    return usage.ru_maxrss;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs a command with its output thrown away; returns the wall time in seconds, or -1.
+double runTimed(const char *const argv[])
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int failed =
+        posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char **>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (failed != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return -1;
+    return secondsSince(start);
+}
+
+int generate(const char *path, long lines)
+{
+    // Names of various lengths, Cyrillic and Latin, and scores as the course gives them: about
+    // 32 bytes a line, like a school's real file.
+    const QString names[] = {QStringLiteral("Ученик"),         QStringLiteral("Аня"),
+                             QStringLiteral("Петров Иван"),    QStringLiteral("Мария"),
+                             QStringLiteral("Иванова, Ольга"), QStringLiteral("Sasha")};
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 1;
+    QByteArray chunk;
+    unsigned seed = 12345;
+    const auto next = [&seed](int bound) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 16) % unsigned(bound));
+    };
+    for (long i = 0; i < lines; ++i) {
+        ResultRecord record{names[next(6)], next(11), next(11), next(11),
+                            next(12),       next(30), next(13), 0};
+        record.Resul = (record.L + record.R + record.Dbl + record.M) / 8.0;
+        chunk += ResultsFile::formatLine(record);
+        if (chunk.size() > (1 << 20) || i + 1 == lines) {
+            if (file.write(chunk) != chunk.size())
+                return 1;
+            chunk.clear();
+        }
+    }
+    return file.flush() ? 0 : 1;
+}
+
+// The peak memory of the idle program, which it reports itself at the same point as the loaded
+// one (its exit would add the memory of tearing the program down). It runs before this process
+// has grown: a child shares its parent's memory until it starts the new program, and the kernel
+// counts the parent's peak at that moment into the child's.
+long idlePeakKiB(const char *self)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    const char *args[] = {self, "idle", nullptr};
+    pid_t pid = 0;
+    const int failed =
+        posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, const_cast<char **>(args), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    char text[64] = {};
+    const ssize_t got = failed == 0 ? read(pipeEnds[0], text, sizeof text - 1) : -1;
+    close(pipeEnds[0]);
+    int status = 0;
+    if (failed != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0 || got <= 0)
+        return -1;
+    return std::atol(text);
+}
+
+int load(const char *path, int runs, long idleKiB)
+{
+    const char *wcArgs[] = {"wc", "-l", path, nullptr};
+    double wcBest = 1e9;
+    double loadBest = 1e9;
+    qint64 count = 0;
+    const ResultsFile file(QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath());
+    for (int run = 0; run < runs; ++run) {
+        const double wc = runTimed(wcArgs);
+        if (wc < 0) {
+            std::fprintf(stderr, "wc -l failed\n");
+            return 1;
+        }
+        wcBest = std::min(wcBest, wc);
+        const auto start = std::chrono::steady_clock::now();
+        count = file.LoadResults().count();
+        loadBest = std::min(loadBest, secondsSince(start));
+    }
+    const long loadKiB = peakKiB(RUSAGE_SELF);
+
+    const double ratio = loadBest / wcBest;
+    const long extraKiB = loadKiB - idleKiB;
+    std::printf("records read        %lld\n", static_cast<long long>(count));
+    std::printf("LoadResults         %8.1f ms (best of %d)\n", loadBest * 1000, runs);
+    std::printf("wc -l               %8.1f ms (best of %d)\n", wcBest * 1000, runs);
+    std::printf("time ratio          %8.2f x   (goal: at most %.0f x)\n", ratio, kTimeGoal);
+    std::printf("peak memory, idle   %8ld KiB\n", idleKiB);
+    std::printf("peak memory, loaded %8ld KiB\n", loadKiB);
+    std::printf("memory above idle   %8ld KiB (%.2f x idle; goal: at most %ld KiB above)\n",
+                extraKiB, double(loadKiB) / double(idleKiB), kMemoryGoalKiB);
+    const bool met = ratio <= kTimeGoal && extraKiB <= kMemoryGoalKiB;
+    std::printf("%s\n", met ? "goal met" : "GOAL MISSED");
+    return met ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 4 && std::strcmp(argv[1], "generate") == 0)
+        return generate(argv[2], std::atol(argv[3]));
+    const bool idle = argc == 2 && std::strcmp(argv[1], "idle") == 0;
+    const bool loading = (argc == 3 || argc == 4) && std::strcmp(argv[1], "load") == 0;
+    if (!idle && !loading) {
+        std::fprintf(stderr, "usage: %s generate FILE LINES | idle | load FILE [RUNS]\n", argv[0]);
+        return 2;
+    }
+    // Both modes start the same program, so that their memory can be compared.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const long idleKiB = loading ? idlePeakKiB(argv[0]) : 0;
+    if (idleKiB < 0) {
+        std::fprintf(stderr, "the idle run failed\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    Program program;
+    if (idle) {
+        std::printf("%ld\n", peakKiB(RUSAGE_SELF));
+        return 0;
+    }
+    return load(argv[2], argc == 4 ? std::atoi(argv[3]) : 5, idleKiB);
+}

@@ -1,0 +1,227 @@
+#include "resultsfile.h"
+
+#include "appendfailure.h"
+#include "bytesource.h"
+#include "cp1251.h"
+#include "resultsfailure.h"
+#include "resultsparser.h"
+#include "totaltext.h"
+
+#include <QFile>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// How long an operation waits for another program that holds the file locked. Every holder
+// keeps the lock for one read or one write, so only a stuck program makes this run out, and
+// then the program must not hang with it.
+constexpr auto kLockWait = std::chrono::seconds(10);
+
+class FileHandle
+{
+public:
+    explicit FileHandle(int fd) : m_fd(fd) {}
+    ~FileHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+
+    int fd() const { return m_fd; }
+    // Closes now and returns 0 or the error number (a network file system may report a
+    // failed write only here).
+    int close()
+    {
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result == 0 || errno == EINTR ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+};
+
+class FileSource : public ByteSource
+{
+public:
+    explicit FileSource(int fd) : m_fd(fd) {}
+    qint64 read(char *buffer, qint64 capacity) override
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_fd, buffer, static_cast<size_t>(capacity));
+            if (got >= 0 || errno != EINTR)
+                return got;
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+enum class Lock { Taken, Busy, Unsupported };
+
+// An advisory lock on the whole file: shared for reading, exclusive for appending. Polls with
+// short, growing pauses rather than blocking, so that a program that never lets go cannot hang
+// this one. A file system without locks (some network ones) gives Unsupported.
+Lock lockWhole(int fd, short type)
+{
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    auto pause = std::chrono::microseconds(50);
+    for (;;) {
+        if (::fcntl(fd, F_SETLK, &lock) == 0)
+            return Lock::Taken;
+        if (errno == EINTR)
+            continue;
+        if (errno != EACCES && errno != EAGAIN)
+            return Lock::Unsupported;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return Lock::Busy;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
+}
+
+QString reasonFor(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("нет места на диске");
+    case EDQUOT:
+        return QStringLiteral("превышена дисковая квота");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на запись");
+    case EROFS:
+        return QStringLiteral("диск доступен только для чтения");
+    case EISDIR:
+        return QStringLiteral("под этим именем находится папка");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("папка программы не найдена");
+    case EFBIG:
+        return QStringLiteral("файл слишком большой");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода");
+    case EAGAIN:
+        return QStringLiteral("файл занят другой программой");
+    default:
+        return QStringLiteral("ошибка %1 (%2)")
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+QByteArray encodedPath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// The name as it can stand between the quotes: a double quote would end the field early and a
+// line end would split the record, so a double quote becomes a single quote and every control
+// character a space. The user's row on the screen still shows the name as typed.
+QString storableName(const QString &name)
+{
+    QString stored = name;
+    for (QChar &c : stored) {
+        const char16_t u = c.unicode();
+        if (u == u'"')
+            c = QLatin1Char('\'');
+        else if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
+            c = QLatin1Char(' ');
+    }
+    return stored;
+}
+
+} // namespace
+
+ResultsFile::ResultsFile(QString path) : m_path(std::move(path)) {}
+
+QByteArray ResultsFile::formatLine(const ResultRecord &record)
+{
+    Cp1251 codePage;
+    QByteArray line;
+    line.reserve(64 + record.Nam.size());
+    line += '"';
+    line += codePage.encode(storableName(record.Nam));
+    line += '"';
+    for (int score : {int(record.L), int(record.R), int(record.Dbl), int(record.M), int(record.G1),
+                      int(record.G2)}) {
+        line += ',';
+        line += QByteArray::number(score);
+    }
+    line += ',';
+    line += totalText(record.Resul).toLatin1();
+    line += "\r\n";
+    return line;
+}
+
+ResultList ResultsFile::LoadResults() const
+{
+    // O_NONBLOCK: opening a pipe that somebody named res.txt must not wait for a writer.
+    FileHandle file(
+        ::open(encodedPath(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.fd() < 0)
+        throw ResultsFailure("res.txt cannot be opened");
+    // Only a plain file is read: a pipe or a device could block or never end.
+    struct stat status = {};
+    if (::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw ResultsFailure("res.txt is not a plain file");
+    if (lockWhole(file.fd(), F_RDLCK) == Lock::Busy)
+        throw ResultsFailure("res.txt stays locked by another program");
+    FileSource source(file.fd());
+    return ResultsParser(source).parse();
+}
+
+void ResultsFile::AppendResult(const ResultRecord &record) const
+{
+    QByteArray line;
+    try {
+        line = formatLine(record);
+    } catch (const std::runtime_error &) { // no converter for the code page
+        throw AppendFailure(QStringLiteral("нет перекодировки в кодировку Windows-1251"));
+    }
+
+    FileHandle file(::open(encodedPath(m_path).constData(),
+                           O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                           0666));
+    if (file.fd() < 0)
+        throw AppendFailure(reasonFor(errno));
+    if (lockWhole(file.fd(), F_WRLCK) == Lock::Busy)
+        throw AppendFailure(reasonFor(EAGAIN));
+
+    // The size before writing, to take back a line that was only partly written: a half line
+    // would shift the fields of every later record.
+    struct stat status = {};
+    const bool plainFile = ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode);
+    qsizetype written = 0;
+    int error = 0;
+    while (written < line.size()) {
+        const ssize_t n = ::write(file.fd(), line.constData() + written,
+                                  static_cast<size_t>(line.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        written += n;
+    }
+    if (error != 0) {
+        if (written > 0 && plainFile)
+            static_cast<void>(::ftruncate(file.fd(), status.st_size));
+        throw AppendFailure(reasonFor(error));
+    }
+    if (const int closeError = file.close())
+        throw AppendFailure(reasonFor(closeError));
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "bytesource.h"
+#include "cp1251.h"
+#include "resultlist.h"
+
+#include <array>
+#include <memory>
+#include <utility>
+
+// Reads records of res.txt from a stream of bytes.
+//
+// A field ends at a comma or a line end (CR LF, or a lone CR or LF), and a line end separates
+// fields exactly as a comma does: records are consecutive groups of eight fields. Blanks (spaces
+// and tabs) around a field are dropped. A field that begins with a double quote is the text up
+// to the next double quote, line ends included; text after the closing quote up to the separator
+// is ignored. Field 8 must be a number (see parseTotal). The end of the input is tested only
+// before each record: input that ends inside a record is a failure, a last line without its line
+// end is read normally.
+//
+// Only the newest nine records are kept, as raw bytes, and only those are converted from the code
+// page at the end, so time and memory do not depend on anything but the input's length. A field
+// keeps at most kMaxField bytes: a longer name or score is cut, a longer total is a failure.
+// In the kept texts every control character (NUL, tab, a line end inside quotes...) is shown as a
+// space.
+class ResultsParser
+{
+public:
+    static constexpr int kMaxField = 256;
+    static constexpr int kFields = 8;
+
+    // Without the fast path every record goes through the general field reader; the two must
+    // give the same results (the fuzz target compares them).
+    enum class Path { Fast, General };
+
+    explicit ResultsParser(ByteSource &source, Path path = Path::Fast);
+    ~ResultsParser();
+
+    // Throws ResultsFailure.
+    ResultList parse();
+
+private:
+    // A record's fields as bytes. A record read by the fast path points into the buffer and is
+    // copied out only when the buffer is about to be refilled, and only if it is still one of
+    // the newest nine: copying every record costs more than reading it.
+    struct RawRecord
+    {
+        const char *base = nullptr;
+        quint16 length = 0; // bytes from base that hold the fields
+        bool inBuffer = false;
+        // The fields' places: for a short line, the bit mask of its seven commas and the place
+        // of the name's closing quote; for any other record (commas 0), start and size.
+        quint64 commas = 0;
+        quint16 close = 0;
+        std::array<quint16, kFields> start;
+        std::array<quint16, kFields> size;
+        qint16 total = 0;
+        std::array<char, kFields * kMaxField + 16> bytes;
+
+        // Start (from base) and size of a field.
+        std::pair<int, int> field(int index) const;
+    };
+
+    bool available();
+    void markBytes();
+    void settleRecords();
+    using Spans = std::array<const char *, kFields>;
+    bool readFast(RawRecord &record);
+    bool readShortLine(RawRecord &record);
+    bool keepInBuffer(RawRecord &record, const Spans &from, const Spans &to, const char *next);
+    static constexpr int kNotATotal = -1 << 20;
+    int cachedTotal(const char *text, qint64 size);
+    int parsedTotal(const char *text, qint64 size, quint64 key);
+    void readGeneral(RawRecord &record);
+    void readField(RawRecord &record, int field, bool &cut);
+    void skipSeparator();
+    StoredResult decode(const RawRecord &record);
+
+    ByteSource &m_source;
+    Path m_path;
+    std::unique_ptr<char[]> m_buffer;
+    const char *m_pos = nullptr;
+    const char *m_end = nullptr;
+    bool m_sourceDone = false;
+    std::unique_ptr<quint64[]> m_quoteBits;
+    std::unique_ptr<quint64[]> m_commaBits;
+    std::unique_ptr<quint64[]> m_lowBits;
+    std::unique_ptr<std::array<RawRecord, ResultList::kKept>> m_ring;
+    struct TotalCacheEntry
+    {
+        quint64 key = 0;
+        qint16 value = 0;
+    };
+    std::array<TotalCacheEntry, 256> m_totals{};
+    Cp1251 m_codePage;
+};
