@@ -1,12 +1,9 @@
-#include "boxcontrol.h"
 #include "commandbutton.h"
 #include "controlref.h"
 #include "fonts.h"
-#include "form.h"
 #include "image.h"
 #include "int16.h"
 #include "label.h"
-#include "line.h"
 #include "menuitem.h"
 #include "mixingrandom.h"
 #include "picturebox.h"
@@ -24,74 +21,25 @@
 
 namespace {
 
-// A window with one control of each kind, laid out side by side (pixels = twips / 15).
+// One control of each kind; in pixels (twips / 15): button (100,100) 100x50, picture (300,100)
+// 50x50, label (100,200) 200x100, a vertical line at x 400, image (450,200) 100x100, and a
+// label under the button.
+// clang-format off
 constexpr ControlLayout kControls[] = {
-    {.name = "btn",
-     .kind = ControlKind::CommandButton,
-     .left = 1500,
-     .top = 1500,
-     .width = 1500,
-     .height = 750,
-     .caption = "Кнопка"},
-    {.name = "pic",
-     .kind = ControlKind::PictureBox,
-     .left = 4500,
-     .top = 1500,
-     .width = 750,
-     .height = 750,
-     .dragAutomatic = true},
-    {.name = "lbl",
-     .kind = ControlKind::Label,
-     .left = 1500,
-     .top = 3000,
-     .width = 3000,
-     .height = 1500,
-     .caption = "Метка"},
+    {.name = "btn", .kind = ControlKind::CommandButton, .left = 1500, .top = 1500, .width = 1500, .height = 750, .caption = "Кнопка"},
+    {.name = "pic", .kind = ControlKind::PictureBox, .left = 4500, .top = 1500, .width = 750, .height = 750, .dragAutomatic = true},
+    {.name = "lbl", .kind = ControlKind::Label, .left = 1500, .top = 3000, .width = 3000, .height = 1500, .caption = "Метка"},
     {.name = "ln", .kind = ControlKind::Line, .x1 = 6000, .y1 = 1500, .x2 = 6000, .y2 = 4500},
-    {.name = "img",
-     .kind = ControlKind::Image,
-     .left = 6750,
-     .top = 3000,
-     .width = 1500,
-     .height = 1500},
-    {.name = "under",
-     .kind = ControlKind::Label,
-     .left = 1500,
-     .top = 1500,
-     .width = 3000,
-     .height = 300,
-     .caption = "Под кнопкой"},
-    {.name = "arr",
-     .index = 1,
-     .kind = ControlKind::Label,
-     .left = 0,
-     .top = 6000,
-     .width = 600,
-     .height = 300},
-    {.name = "arr",
-     .index = 0,
-     .kind = ControlKind::Label,
-     .left = 900,
-     .top = 6000,
-     .width = 600,
-     .height = 300},
+    {.name = "img", .kind = ControlKind::Image, .left = 6750, .top = 3000, .width = 1500, .height = 1500},
+    {.name = "under", .kind = ControlKind::Label, .left = 1500, .top = 1500, .width = 3000, .height = 300},
+    {.name = "arr", .index = 1, .kind = ControlKind::Label, .left = 0, .top = 6000, .width = 600, .height = 300},
+    {.name = "arr", .index = 0, .kind = ControlKind::Label, .left = 900, .top = 6000, .width = 600, .height = 300},
     {.name = "tmr", .kind = ControlKind::Timer, .interval = 100},
 };
-
-constexpr MenuLayout kMenus[] = {
-    {"mnuTop", 0, "&Меню"},
-    {"mnuCmd", 1, "Команда"},
-    {"mnuSep", 1, "-"},
-};
-
-constexpr FormLayout kLayout{.name = "TestForm",
-                             .caption = "Проба",
-                             .back = rgb(0, 128, 0),
-                             .icon = nullptr,
-                             .clientWidth = 9000,
-                             .clientHeight = 7500,
-                             .controls = kControls,
-                             .menus = kMenus};
+constexpr MenuLayout kMenus[] = {{"mnuTop", 0, "&Меню"}, {"mnuCmd", 1, "Команда"}, {"mnuSep", 1, "-"}};
+constexpr FormLayout kLayout{.name = "TestForm", .caption = "Проба", .back = rgb(0, 128, 0), .icon = nullptr,
+                             .clientWidth = 9000, .clientHeight = 7500, .controls = kControls, .menus = kMenus};
+// clang-format on
 
 // Records every event it receives.
 class TestForm : public Form
@@ -105,11 +53,8 @@ public:
     std::function<void()> onCommand;
 
     ControlRef<Label> lbl{this, "lbl"};
-    ControlRef<Label> under{this, "under"};
-    ControlRef<CommandButton> btn{this, "btn"};
     ControlRef<PictureBox> pic{this, "pic"};
     ControlRef<Image> img{this, "img"};
-    ControlRef<Line> ln{this, "ln"};
     ControlRef<Timer> tmr{this, "tmr"};
     ControlRef<MenuItem> mnuCmd{this, "mnuCmd"};
     ControlArrayRef<Label> arr{this, "arr"};
@@ -117,11 +62,18 @@ public:
 private:
     void connectEvents() override
     {
-        watch(*lbl, "lbl");
-        watch(*under, "under");
-        watch(*btn, "btn");
-        watch(*pic, "pic");
-        watch(*img, "img");
+        for (const char *name : {"lbl", "under", "btn", "pic", "img"}) {
+            auto &control = this->control<BoxControl>(QString::fromLatin1(name));
+            const QString n = QString::fromLatin1(name);
+            control.onClick([this, n] { log << n + ".Click"; });
+            control.onDblClick([this, n] { log << n + ".DblClick"; });
+            control.onMouseDown([this, n](int b, int, float, float) {
+                log << n + QStringLiteral(".MouseDown %1").arg(b);
+            });
+            control.onDragDrop([this, n](BoxControl &source, float x, float y) {
+                log << QStringLiteral("%1.DragDrop %2 %3 %4").arg(n, source.name()).arg(x).arg(y);
+            });
+        }
         tmr->onTimer([this] { log << "tmr.Timer"; });
         mnuCmd->onClick([this] {
             log << "mnuCmd.Click";
@@ -136,24 +88,7 @@ private:
     {
         log << QStringLiteral("Form.MouseDown %1 %2 %3 %4").arg(button).arg(shift).arg(x).arg(y);
     }
-
-    void watch(BoxControl &control, const QString &name)
-    {
-        control.onClick([this, name] { log << name + ".Click"; });
-        control.onDblClick([this, name] { log << name + ".DblClick"; });
-        control.onMouseDown([this, name](int button, int, float, float) {
-            log << name + QStringLiteral(".MouseDown %1").arg(button);
-        });
-        control.onDragDrop([this, name](BoxControl &source, float x, float y) {
-            log << QStringLiteral("%1.DragDrop %2 %3 %4").arg(name, source.name()).arg(x).arg(y);
-        });
-    }
 };
-
-QPoint px(int xTwips, int yTwips)
-{
-    return {xTwips / 15, yTwips / 15};
-}
 
 } // namespace
 
@@ -161,379 +96,266 @@ class RuntimeTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void pressesGoToTheControlUnderThePointer_data();
-    void pressesGoToTheControlUnderThePointer();
-    void windowPressCarriesButtonShiftAndTwips();
-    void doubleClicks_data();
-    void doubleClicks();
-    void doubleClickWithoutHandlerIsTwoClicks();
-    void dragAndDrop_data();
-    void dragAndDrop();
-    void dragShowsAnOutlineThatFollowsThePointer();
-    void carriedControlIsNotItsOwnTarget();
-    void lifetimeOfAWindow();
-    void hiddenWindowKeepsItsTimers();
-    void twipsReadBackAsSet_data();
-    void twipsReadBackAsSet();
-    void outerSizeIncludesTheMenuBar();
-    void controlArrays();
-    void menuItems();
-    void checkedCounters_data();
-    void checkedCounters();
-    void uncaughtErrorShowsTheBoxAndEnds();
-    void endStopsTheRunningHandler();
-    void reseedMixesIntoTheState();
-    void drawsAreUniformBelowOne();
-    void fontsHaveCyrillicFaces_data();
-    void fontsHaveCyrillicFaces();
-
-private:
     std::unique_ptr<TestSession> m_session;
     std::unique_ptr<TestForm> m_form;
+
+private slots:
+    void init()
+    {
+        m_session = std::make_unique<TestSession>();
+        installFontSubstitutions();
+        m_form = std::make_unique<TestForm>();
+        m_form->show();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_session.reset();
+    }
+
+    // Every mouse event goes to the visible control under the pointer and never on to the
+    // window; lines and hidden controls let it through to the window.
+    void mouseRouting_data()
+    {
+        QTest::addColumn<QString>("gesture"); // click, right, shift-right, double, drag
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QStringList>("events");
+        const QPoint label(133, 233), picture(325, 125), background(20, 20);
+        auto row = [](const char *tag, const char *gesture, QPoint from, QPoint to,
+                      const char *setup, const QStringList &events) {
+            QTest::newRow(tag) << gesture << from << to << setup << events;
+        };
+        row("label", "click", label, {}, "", {"lbl.MouseDown 1", "lbl.Click"});
+        row("image", "click", {467, 233}, {}, "", {"img.MouseDown 1", "img.Click"});
+        row("button above a label", "click", {120, 105}, {}, "", {"btn.MouseDown 1", "btn.Click"});
+        row("a button clicks with the left button only", "right", {120, 105}, {}, "",
+            {"btn.MouseDown 2"});
+        row("line: the window's", "click", {400, 200}, {}, "",
+            {"Form.MouseDown 1 0 6000 3000", "Form.Click"});
+        row("hidden label: the window's", "click", label, {}, "hide label",
+            {"Form.MouseDown 1 0 1995 3495", "Form.Click"});
+        row("window: button, shift and twips", "shift-right", {10, 20}, {}, "",
+            {"Form.MouseDown 2 1 150 300", "Form.Click"});
+        row("window double click: press, click, double click", "double", background, {}, "",
+            {"Form.MouseDown 1 0 300 300", "Form.Click", "Form.DblClick"});
+        row("label double click: its own", "double", label, {}, "",
+            {"lbl.MouseDown 1", "lbl.Click", "lbl.DblClick"});
+        row("button double click: two presses", "double", {120, 105}, {}, "",
+            {"btn.MouseDown 1", "btn.Click", "btn.MouseDown 1", "btn.Click"});
+        row("no double-click handler: two clicks", "double", {467, 233}, {}, "no double clicks",
+            {"img.MouseDown 1", "img.Click", "img.MouseDown 1", "img.Click"});
+        // The picture is held at its centre; the drop point is in the target's twips.
+        row("drag onto a label", "drag", picture, {160, 240}, "", {"lbl.DragDrop pic 900 600"});
+        row("drag onto an image", "drag", picture, {500, 280}, "", {"img.DragDrop pic 750 1200"});
+        row("drag onto a line: nothing", "drag", picture, {400, 160}, "", {});
+        row("drag onto the background: nothing", "drag", picture, {40, 440}, "", {});
+        row("press and release without moving: a click", "drag", picture, picture, "",
+            {"pic.Click"});
+        row("the carried control is not its own target", "drag", {140, 240}, {150, 250},
+            "picture on label", {"lbl.DragDrop pic 750 750"});
+    }
+    void mouseRouting()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QString, setup);
+        QFETCH(QStringList, events);
+        TestForm &form = *m_form;
+        if (setup == QLatin1String("hide label"))
+            form.lbl->setVisible(false);
+        else if (setup == QLatin1String("no double clicks"))
+            form.img->onDblClick({});
+        else if (setup == QLatin1String("picture on label"))
+            form.pic->move(1995, 3495);
+        const QPointF picturePlace(form.pic->left(), form.pic->top());
+
+        if (gesture == QLatin1String("click"))
+            UserMouse::click(form, from);
+        else if (gesture == QLatin1String("right"))
+            UserMouse::click(form, from, Qt::RightButton);
+        else if (gesture == QLatin1String("double"))
+            UserMouse::doubleClick(form, from);
+        else if (gesture == QLatin1String("drag"))
+            UserMouse::drag(form, from, to);
+        else {
+            const QPoint at = form.surface()->mapTo(form.window(), from);
+            QTest::mouseClick(form.window()->windowHandle(), Qt::RightButton, Qt::ShiftModifier,
+                              at);
+        }
+        QCOMPARE(form.log, events);
+        // The dragged control does not move by itself.
+        QCOMPARE(QPointF(form.pic->left(), form.pic->top()), picturePlace);
+    }
+
+    // Loading builds the controls and runs the load handler once; the close box unloads them
+    // but keeps member variables; touching a control loads the window again as stored.
+    void lifetime()
+    {
+        TestForm &form = *m_form;
+        form.lbl->setCaption(QStringLiteral("Изменено"));
+        form.kept = 7;
+        form.hide();
+        QVERIFY(form.isLoaded() && form.tmr->running());
+        form.tmr->tick();
+        QCOMPARE(form.log, QStringList{"tmr.Timer"});
+
+        form.show();
+        form.window()->close();
+        QVERIFY(!form.isLoaded());
+        QCOMPARE(form.kept, 7);
+        QCOMPARE(form.lbl->caption(), QStringLiteral("Метка"));
+        QCOMPARE(form.loads, 2);
+        QVERIFY(!form.isShown());
+    }
+
+    void twipsReadBackAsSet_data()
+    {
+        QTest::addColumn<float>("twips");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("whole pixel") << 1500.0f << 100;
+        QTest::newRow("rounds down") << 1507.0f << 100;
+        QTest::newRow("rounds up") << 1508.0f << 101;
+        QTest::newRow("fraction of a twip") << 1234.567f << 82;
+        QTest::newRow("negative") << -622.0f << -41;
+        QTest::newRow("huge stays finite") << 1.0e12f << 1000000;
+    }
+    void twipsReadBackAsSet()
+    {
+        QFETCH(float, twips);
+        QFETCH(int, pixels);
+        Label &label = *m_form->lbl;
+        label.move(twips, twips);
+        QCOMPARE(QPointF(label.left(), label.top()), QPointF(twips, twips));
+        QCOMPARE(label.widget()->pos(), QPoint(pixels, pixels));
+    }
+
+    void outerSizeArraysAndMenus()
+    {
+        TestForm &form = *m_form;
+        const QMainWindow *window = form.window();
+        QCOMPARE(form.surface()->size(), QSize(600, 500));
+        QCOMPARE(form.width(), pixelsToTwips(window->frameGeometry().width()));
+        QVERIFY(form.height() >= 7500 + pixelsToTwips(window->menuBar()->height()));
+
+        QCOMPARE(form.arr.count(), 2);
+        QCOMPARE(form.arr[0].left(), 900.0f);
+        QCOMPARE(form.arr[1].widget()->objectName(), QStringLiteral("arr_1"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, form.arr[2]);
+
+        QCOMPARE(form.control<MenuItem>(QStringLiteral("mnuSep")).caption(), QStringLiteral("-"));
+        UserMouse::choose(*form.mnuCmd);
+        form.mnuCmd->setEnabled(false);
+        UserMouse::choose(*form.mnuCmd);
+        QCOMPARE(form.log, QStringList{"mnuCmd.Click"});
+    }
+
+    void checkedCounters_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("overflows");
+        QTest::newRow("up to the top") << 32766 << 1 << false;
+        QTest::newRow("past the top") << 32767 << 1 << true;
+        QTest::newRow("down to the bottom") << -32767 << -1 << false;
+        QTest::newRow("past the bottom") << -32768 << -1 << true;
+    }
+    void checkedCounters()
+    {
+        QFETCH(int, start);
+        QFETCH(int, step);
+        QFETCH(bool, overflows);
+        Int16 counter = start;
+        try {
+            counter = counter + step;
+            QVERIFY(!overflows);
+        } catch (const RuntimeError &error) {
+            QVERIFY(overflows);
+            QCOMPARE(error.number(), 6);
+        }
+        QCOMPARE(int(counter), overflows ? start : start + step);
+    }
+
+    // An error escaping a handler is shown in the runtime's box and ends the program.
+    void uncaughtErrorShowsTheBoxAndEnds()
+    {
+        m_form->onCommand = [] {
+            Int16 counter = 32767;
+            counter = counter + 1;
+        };
+        UserMouse::choose(*m_form->mnuCmd);
+        QCOMPARE(m_session->dialogs.asked(),
+                 QList<AskedBox>{ScriptedDialogs::message(
+                     QStringLiteral("Ошибка выполнения 6:\r\n\r\nПереполнение"), 16,
+                     QStringLiteral("Мышь"))});
+        QCOMPARE(m_session->endCount, 1);
+        QVERIFY(!m_form->isLoaded());
+    }
+
+    // Ending stops the running handler at once, and nothing loads a window afterwards.
+    void endStopsTheRunningHandler()
+    {
+        bool ranOn = false;
+        m_form->onCommand = [&] {
+            endProgram();
+            ranOn = true;
+        };
+        UserMouse::choose(*m_form->mnuCmd);
+        QVERIFY(!ranOn);
+        QCOMPARE(m_session->endCount, 1);
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, m_form->lbl->caption());
+        QVERIFY(!m_form->isLoaded());
+    }
+
+    // A re-seed mixes into the state: the same seed twice gives two different sequences, yet
+    // the same history gives the same numbers. Draws are uniform in [0, 1).
+    void randomNumbers()
+    {
+        MixingRandom random, again;
+        random.reseed(1);
+        again.reseed(1);
+        const float first[2] = {random.next(), random.next()};
+        random.reseed(1);
+        QVERIFY(random.next() != first[0]);
+        QCOMPARE(again.next(), first[0]);
+
+        int buckets[10] = {};
+        for (int i = 0; i < 100000; ++i) {
+            const float r = random.next();
+            QVERIFY(r >= 0.0f && r < 1.0f);
+            ++buckets[int(r * 10)];
+        }
+        for (int count : buckets)
+            QVERIFY2(count > 9500 && count < 10500, "not uniform");
+    }
+
+    void fontsHaveCyrillicFaces_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("installed");
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
+                                       << "Liberation Sans";
+        QTest::newRow("Arial") << "Arial"
+                               << "Liberation Sans";
+        QTest::newRow("Times New Roman") << "Times New Roman"
+                                         << "Liberation Serif";
+        QTest::newRow("Monotype Corsiva") << "Monotype Corsiva"
+                                          << "Z003";
+        QTest::newRow("Comic Sans MS") << "Comic Sans MS"
+                                       << "Andika";
+    }
+    void fontsHaveCyrillicFaces()
+    {
+        QFETCH(QString, face);
+        QFETCH(QString, installed);
+        QFont font(face);
+        font.setPointSizeF(9.6);
+        QVERIFY(QFontInfo(font).family().startsWith(installed));
+        QVERIFY(QFontMetrics(font).inFont(QChar(0x0416))); // Ж
+    }
 };
-
-void RuntimeTest::init()
-{
-    m_session = std::make_unique<TestSession>();
-    installFontSubstitutions();
-    m_form = std::make_unique<TestForm>();
-    m_form->show();
-}
-
-void RuntimeTest::cleanup()
-{
-    m_form.reset();
-    m_session.reset();
-}
-
-void RuntimeTest::pressesGoToTheControlUnderThePointer_data()
-{
-    QTest::addColumn<QPoint>("point");
-    QTest::addColumn<bool>("hideTarget");
-    QTest::addColumn<QStringList>("events");
-
-    QTest::newRow("label") << px(1995, 3495) << false
-                           << QStringList{"lbl.MouseDown 1", "lbl.Click"};
-    QTest::newRow("image") << px(7000, 3500) << false
-                           << QStringList{"img.MouseDown 1", "img.Click"};
-    QTest::newRow("button above the label it overlaps")
-        << px(1800, 1600) << false << QStringList{"btn.MouseDown 1", "btn.Click"};
-    QTest::newRow("line: the window's")
-        << px(6000, 3000) << false << QStringList{"Form.MouseDown 1 0 6000 3000", "Form.Click"};
-    QTest::newRow("hidden label: the window's")
-        << px(1995, 3495) << true << QStringList{"Form.MouseDown 1 0 1995 3495", "Form.Click"};
-    QTest::newRow("background") << px(300, 300) << false
-                                << QStringList{"Form.MouseDown 1 0 300 300", "Form.Click"};
-}
-
-void RuntimeTest::pressesGoToTheControlUnderThePointer()
-{
-    QFETCH(QPoint, point);
-    QFETCH(bool, hideTarget);
-    QFETCH(QStringList, events);
-    if (hideTarget)
-        m_form->lbl->setVisible(false);
-    UserMouse::click(*m_form, point);
-    QCOMPARE(m_form->log, events);
-}
-
-void RuntimeTest::windowPressCarriesButtonShiftAndTwips()
-{
-    QTest::mousePress(m_form->window()->windowHandle(), Qt::RightButton, Qt::ShiftModifier,
-                      m_form->surface()->mapTo(m_form->window(), QPoint(10, 20)));
-    QTest::mouseRelease(m_form->window()->windowHandle(), Qt::RightButton, Qt::ShiftModifier,
-                        m_form->surface()->mapTo(m_form->window(), QPoint(10, 20)));
-    UserMouse::click(*m_form, QPoint(11, 21), Qt::MiddleButton);
-    UserMouse::click(*m_form, px(1800, 1600), Qt::RightButton);
-    // A command button clicks with the left button only.
-    QCOMPARE(m_form->log,
-             (QStringList{"Form.MouseDown 2 1 150 300", "Form.Click", "Form.MouseDown 4 0 165 315",
-                          "Form.Click", "btn.MouseDown 2"}));
-}
-
-void RuntimeTest::doubleClicks_data()
-{
-    QTest::addColumn<QPoint>("point");
-    QTest::addColumn<QStringList>("events");
-
-    QTest::newRow("window: press, click, double click")
-        << px(300, 300) << QStringList{"Form.MouseDown 1 0 300 300", "Form.Click", "Form.DblClick"};
-    QTest::newRow("label: its own, never the window's")
-        << px(2000, 3500) << QStringList{"lbl.MouseDown 1", "lbl.Click", "lbl.DblClick"};
-    QTest::newRow("button: two presses")
-        << px(1800, 1600)
-        << QStringList{"btn.MouseDown 1", "btn.Click", "btn.MouseDown 1", "btn.Click"};
-}
-
-void RuntimeTest::doubleClicks()
-{
-    QFETCH(QPoint, point);
-    QFETCH(QStringList, events);
-    UserMouse::doubleClick(*m_form, point);
-    QCOMPARE(m_form->log, events);
-}
-
-void RuntimeTest::doubleClickWithoutHandlerIsTwoClicks()
-{
-    m_form->img->onDblClick({});
-    UserMouse::doubleClick(*m_form, px(7005, 3495));
-    QCOMPARE(m_form->log,
-             (QStringList{"img.MouseDown 1", "img.Click", "img.MouseDown 1", "img.Click"}));
-}
-
-void RuntimeTest::dragAndDrop_data()
-{
-    QTest::addColumn<QPoint>("to");
-    QTest::addColumn<QStringList>("events");
-
-    // The picture is held at its centre (4875, 1875); the drop point is in the target's twips.
-    QTest::newRow("onto a label") << px(2400, 3600) << QStringList{"lbl.DragDrop pic 900 600"};
-    QTest::newRow("onto an image") << px(7500, 4200) << QStringList{"img.DragDrop pic 750 1200"};
-    QTest::newRow("through a line onto the background") << px(6000, 2400) << QStringList{};
-    QTest::newRow("onto the background") << px(600, 6600) << QStringList{};
-    QTest::newRow("without moving: a click") << px(4875, 1875) << QStringList{"pic.Click"};
-}
-
-void RuntimeTest::dragAndDrop()
-{
-    QFETCH(QPoint, to);
-    QFETCH(QStringList, events);
-    UserMouse::drag(*m_form, px(4875, 1875), to);
-    QCOMPARE(m_form->log, events);
-    // The dragged control does not move by itself.
-    QCOMPARE(m_form->pic->left(), 4500.0f);
-    QCOMPARE(m_form->pic->top(), 1500.0f);
-}
-
-void RuntimeTest::dragShowsAnOutlineThatFollowsThePointer()
-{
-    auto *overlay = m_form->surface()->findChild<QWidget *>(QStringLiteral("dragOverlay"));
-    QVERIFY(!overlay || !overlay->isVisible());
-    UserMouse::press(*m_form, px(4875, 1875));
-    UserMouse::move(*m_form, px(3000, 6000));
-    overlay = m_form->surface()->findChild<QWidget *>(QStringLiteral("dragOverlay"));
-    QVERIFY(overlay && overlay->isVisible());
-    // An outline of the picture, held where the pointer took it.
-    QCOMPARE(overlay->geometry(), QRect(px(3000 - 375, 6000 - 375), QSize(50, 50)));
-    UserMouse::release(*m_form, px(3000, 6000));
-    QVERIFY(!overlay->isVisible());
-}
-
-void RuntimeTest::carriedControlIsNotItsOwnTarget()
-{
-    // The picture stands on the label; released over its own old place, it lands on the label.
-    m_form->pic->move(1995, 3495);
-    UserMouse::drag(*m_form, px(2100, 3600), px(2250, 3750));
-    QCOMPARE(m_form->log, QStringList{"lbl.DragDrop pic 750 750"});
-}
-
-void RuntimeTest::lifetimeOfAWindow()
-{
-    TestForm &form = *m_form;
-    QCOMPARE(form.loads, 1);
-    form.lbl->setCaption(QStringLiteral("Изменено"));
-    form.kept = 7;
-    QVERIFY(form.tmr->running());
-
-    form.window()->close(); // the close box
-    QVERIFY(!form.isLoaded());
-    QCOMPARE(form.kept, 7);
-
-    // Touching a control loads the window again, from the stored layout.
-    QCOMPARE(form.lbl->caption(), QStringLiteral("Метка"));
-    QCOMPARE(form.loads, 2);
-    QVERIFY(!form.isShown());
-    form.show();
-    QVERIFY(form.isShown());
-    QCOMPARE(form.loads, 2);
-}
-
-void RuntimeTest::hiddenWindowKeepsItsTimers()
-{
-    m_form->hide();
-    QVERIFY(m_form->isLoaded());
-    QVERIFY(m_form->tmr->running());
-    m_form->tmr->tick();
-    QCOMPARE(m_form->log, QStringList{"tmr.Timer"});
-    m_form->tmr->setEnabled(false);
-    QVERIFY(!m_form->tmr->running());
-}
-
-void RuntimeTest::twipsReadBackAsSet_data()
-{
-    QTest::addColumn<float>("twips");
-    QTest::addColumn<int>("pixels");
-    QTest::newRow("whole pixel") << 1500.0f << 100;
-    QTest::newRow("rounds down") << 1507.0f << 100;
-    QTest::newRow("rounds up") << 1508.0f << 101;
-    QTest::newRow("fraction of a twip") << 1234.567f << 82;
-    QTest::newRow("negative") << -622.0f << -41;
-    QTest::newRow("huge stays finite") << 1.0e12f << 1000000;
-}
-
-void RuntimeTest::twipsReadBackAsSet()
-{
-    QFETCH(float, twips);
-    QFETCH(int, pixels);
-    Label &label = *m_form->lbl;
-    label.setLeft(twips);
-    label.setTop(twips);
-    QCOMPARE(label.left(), twips);
-    QCOMPARE(label.top(), twips);
-    QCOMPARE(label.widget()->x(), pixels);
-    QCOMPARE(label.widget()->y(), pixels);
-}
-
-void RuntimeTest::outerSizeIncludesTheMenuBar()
-{
-    const QMainWindow *window = m_form->window();
-    QVERIFY(m_form->width() >= 9000);
-    QCOMPARE(m_form->width(), pixelsToTwips(window->frameGeometry().width()));
-    QCOMPARE(m_form->height(), pixelsToTwips(window->frameGeometry().height()));
-    QCOMPARE(m_form->surface()->size(), QSize(600, 500));
-    QVERIFY(m_form->height() >= 7500 + pixelsToTwips(window->menuBar()->height()));
-}
-
-void RuntimeTest::controlArrays()
-{
-    QCOMPARE(m_form->arr.count(), 2);
-    QCOMPARE(m_form->arr[1].left(), 0.0f);
-    QCOMPARE(m_form->arr[0].left(), 900.0f);
-    QCOMPARE(m_form->arr[1].widget()->objectName(), QStringLiteral("arr_1"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, m_form->arr[2]);
-}
-
-void RuntimeTest::menuItems()
-{
-    MenuItem &command = *m_form->mnuCmd;
-    QCOMPARE(m_form->control<MenuItem>(QStringLiteral("mnuTop")).caption(),
-             QStringLiteral("&Меню"));
-    QVERIFY(m_form->control<MenuItem>(QStringLiteral("mnuSep")).action()->isSeparator());
-    UserMouse::choose(command);
-    command.setEnabled(false);
-    UserMouse::choose(command);
-    QCOMPARE(m_form->log, QStringList{"mnuCmd.Click"});
-}
-
-void RuntimeTest::checkedCounters_data()
-{
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<bool>("overflows");
-    QTest::newRow("up to the top") << 32766 << 1 << false;
-    QTest::newRow("past the top") << 32767 << 1 << true;
-    QTest::newRow("down to the bottom") << -32767 << -1 << false;
-    QTest::newRow("past the bottom") << -32768 << -1 << true;
-}
-
-void RuntimeTest::checkedCounters()
-{
-    QFETCH(int, start);
-    QFETCH(int, step);
-    QFETCH(bool, overflows);
-    Int16 counter = start;
-    try {
-        counter = counter + step;
-        QVERIFY(!overflows);
-        QCOMPARE(int(counter), start + step);
-    } catch (const RuntimeError &error) {
-        QVERIFY(overflows);
-        QCOMPARE(error.number(), 6);
-        QCOMPARE(int(counter), start);
-    }
-}
-
-void RuntimeTest::uncaughtErrorShowsTheBoxAndEnds()
-{
-    m_form->onCommand = [] {
-        Int16 counter = 32767;
-        counter = counter + 1;
-    };
-    UserMouse::choose(*m_form->mnuCmd);
-    QCOMPARE(m_session->dialogs.asked(),
-             QList<AskedBox>{ScriptedDialogs::message(
-                 QStringLiteral("Ошибка выполнения 6:\r\n\r\nПереполнение"), 16,
-                 QStringLiteral("Мышь"))});
-    QCOMPARE(m_session->endCount, 1);
-    QVERIFY(!m_form->isLoaded());
-}
-
-void RuntimeTest::endStopsTheRunningHandler()
-{
-    bool ranOn = false;
-    m_form->onCommand = [&] {
-        endProgram();
-        ranOn = true;
-    };
-    UserMouse::choose(*m_form->mnuCmd);
-    QVERIFY(!ranOn);
-    QCOMPARE(m_session->endCount, 1);
-    QVERIFY(!m_form->isLoaded());
-    // No further handler runs, and nothing loads the window again.
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, m_form->lbl->caption());
-    QVERIFY(!m_form->isLoaded());
-    QVERIFY(m_session->dialogs.asked().isEmpty());
-}
-
-void RuntimeTest::reseedMixesIntoTheState()
-{
-    MixingRandom random;
-    random.reseed(1);
-    const QList<float> first = {random.next(), random.next(), random.next(), random.next()};
-    random.reseed(1);
-    const QList<float> second = {random.next(), random.next(), random.next(), random.next()};
-    QVERIFY(first != second);
-
-    // Same history, same numbers: the program's runs are reproducible.
-    MixingRandom again;
-    again.reseed(1);
-    QCOMPARE(again.next(), first[0]);
-}
-
-void RuntimeTest::drawsAreUniformBelowOne()
-{
-    MixingRandom random;
-    random.reseed(45296.5f);
-    int buckets[10] = {};
-    constexpr int draws = 100000;
-    for (int i = 0; i < draws; ++i) {
-        const float r = random.next();
-        QVERIFY(r >= 0.0f && r < 1.0f);
-        ++buckets[int(r * 10)];
-    }
-    for (int count : buckets)
-        QVERIFY2(count > draws / 10 * 0.95 && count < draws / 10 * 1.05, "not uniform");
-}
-
-void RuntimeTest::fontsHaveCyrillicFaces_data()
-{
-    QTest::addColumn<QString>("face");
-    QTest::addColumn<QString>("installed");
-    QTest::newRow("MS Sans Serif") << "MS Sans Serif"
-                                   << "Liberation Sans";
-    QTest::newRow("Arial") << "Arial"
-                           << "Liberation Sans";
-    QTest::newRow("Times New Roman") << "Times New Roman"
-                                     << "Liberation Serif";
-    QTest::newRow("Monotype Corsiva") << "Monotype Corsiva"
-                                      << "Z003";
-    QTest::newRow("Comic Sans MS") << "Comic Sans MS"
-                                   << "Andika";
-}
-
-void RuntimeTest::fontsHaveCyrillicFaces()
-{
-    QFETCH(QString, face);
-    QFETCH(QString, installed);
-    QFont font(face);
-    font.setPointSizeF(9.6);
-    QVERIFY(QFontInfo(font).family().startsWith(installed));
-    QVERIFY(QFontMetrics(font).inFont(QChar(0x0416))); // Ж
-}
 
 QTEST_MAIN(RuntimeTest)
 #include "tst_runtime.moc"
