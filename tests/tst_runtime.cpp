@@ -127,34 +127,26 @@ private slots:
                       const char *setup, const QStringList &events) {
             QTest::newRow(tag) << gesture << from << to << setup << events;
         };
+        // clang-format off
         row("label", "click", label, {}, "", {"lbl.MouseDown 1", "lbl.Click"});
         row("image", "click", {467, 233}, {}, "", {"img.MouseDown 1", "img.Click"});
         row("button above a label", "click", {120, 105}, {}, "", {"btn.MouseDown 1", "btn.Click"});
-        row("a button clicks with the left button only", "right", {120, 105}, {}, "",
-            {"btn.MouseDown 2"});
-        row("line: the window's", "click", {400, 200}, {}, "",
-            {"Form.MouseDown 1 0 6000 3000", "Form.Click"});
-        row("hidden label: the window's", "click", label, {}, "hide label",
-            {"Form.MouseDown 1 0 1995 3495", "Form.Click"});
-        row("window: button, shift and twips", "shift-right", {10, 20}, {}, "",
-            {"Form.MouseDown 2 1 150 300", "Form.Click"});
-        row("window double click: press, click, double click", "double", background, {}, "",
-            {"Form.MouseDown 1 0 300 300", "Form.Click", "Form.DblClick"});
-        row("label double click: its own", "double", label, {}, "",
-            {"lbl.MouseDown 1", "lbl.Click", "lbl.DblClick"});
-        row("button double click: two presses", "double", {120, 105}, {}, "",
-            {"btn.MouseDown 1", "btn.Click", "btn.MouseDown 1", "btn.Click"});
-        row("no double-click handler: two clicks", "double", {467, 233}, {}, "no double clicks",
-            {"img.MouseDown 1", "img.Click", "img.MouseDown 1", "img.Click"});
+        row("a button clicks with the left button only", "right", {120, 105}, {}, "", {"btn.MouseDown 2"});
+        row("line: the window's", "click", {400, 200}, {}, "", {"Form.MouseDown 1 0 6000 3000", "Form.Click"});
+        row("hidden label: the window's", "click", label, {}, "hide label", {"Form.MouseDown 1 0 1995 3495", "Form.Click"});
+        row("window: button, shift and twips", "shift-right", {10, 20}, {}, "", {"Form.MouseDown 2 1 150 300", "Form.Click"});
+        row("window double click: press, click, double click", "double", background, {}, "", {"Form.MouseDown 1 0 300 300", "Form.Click", "Form.DblClick"});
+        row("label double click: its own", "double", label, {}, "", {"lbl.MouseDown 1", "lbl.Click", "lbl.DblClick"});
+        row("button double click: two presses", "double", {120, 105}, {}, "", {"btn.MouseDown 1", "btn.Click", "btn.MouseDown 1", "btn.Click"});
+        row("no double-click handler: two clicks", "double", {467, 233}, {}, "no double clicks", {"img.MouseDown 1", "img.Click", "img.MouseDown 1", "img.Click"});
         // The picture is held at its centre; the drop point is in the target's twips.
         row("drag onto a label", "drag", picture, {160, 240}, "", {"lbl.DragDrop pic 900 600"});
         row("drag onto an image", "drag", picture, {500, 280}, "", {"img.DragDrop pic 750 1200"});
         row("drag onto a line: nothing", "drag", picture, {400, 160}, "", {});
         row("drag onto the background: nothing", "drag", picture, {40, 440}, "", {});
-        row("press and release without moving: a click", "drag", picture, picture, "",
-            {"pic.Click"});
-        row("the carried control is not its own target", "drag", {140, 240}, {150, 250},
-            "picture on label", {"lbl.DragDrop pic 750 750"});
+        row("press and release without moving: a click", "drag", picture, picture, "", {"pic.Click"});
+        row("the carried control is not its own target", "drag", {140, 240}, {150, 250}, "picture on label", {"lbl.DragDrop pic 750 750"});
+        // clang-format on
     }
     void mouseRouting()
     {
@@ -215,12 +207,14 @@ private slots:
     {
         QTest::addColumn<float>("twips");
         QTest::addColumn<int>("pixels");
+        // clang-format off
         QTest::newRow("whole pixel") << 1500.0f << 100;
         QTest::newRow("rounds down") << 1507.0f << 100;
         QTest::newRow("rounds up") << 1508.0f << 101;
         QTest::newRow("fraction of a twip") << 1234.567f << 82;
         QTest::newRow("negative") << -622.0f << -41;
         QTest::newRow("huge stays finite") << 1.0e12f << 1000000;
+        // clang-format on
     }
     void twipsReadBackAsSet()
     {
@@ -257,10 +251,12 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("step");
         QTest::addColumn<bool>("overflows");
+        // clang-format off
         QTest::newRow("up to the top") << 32766 << 1 << false;
         QTest::newRow("past the top") << 32767 << 1 << true;
         QTest::newRow("down to the bottom") << -32767 << -1 << false;
         QTest::newRow("past the bottom") << -32768 << -1 << true;
+        // clang-format on
     }
     void checkedCounters()
     {
@@ -335,16 +331,13 @@ private slots:
     {
         QTest::addColumn<QString>("face");
         QTest::addColumn<QString>("installed");
-        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
-                                       << "Liberation Sans";
-        QTest::newRow("Arial") << "Arial"
-                               << "Liberation Sans";
-        QTest::newRow("Times New Roman") << "Times New Roman"
-                                         << "Liberation Serif";
-        QTest::newRow("Monotype Corsiva") << "Monotype Corsiva"
-                                          << "Z003";
-        QTest::newRow("Comic Sans MS") << "Comic Sans MS"
-                                       << "Andika";
+        // clang-format off
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "Liberation Sans";
+        QTest::newRow("Arial") << "Arial" << "Liberation Sans";
+        QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif";
+        QTest::newRow("Monotype Corsiva") << "Monotype Corsiva" << "Z003";
+        QTest::newRow("Comic Sans MS") << "Comic Sans MS" << "Andika";
+        // clang-format on
     }
     void fontsHaveCyrillicFaces()
     {
