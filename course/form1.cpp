@@ -46,6 +46,44 @@ const QString kLessonPieces[7] = {
     QStringLiteral(" * способ соединения (проводные или беспроводные мыши)"),
 };
 
+} // namespace
+
+struct Form1::ButtonExercise
+{
+    const char *task1; // the task codes of the two pages
+    const char *task2;
+    int button;           // 1 left, 2 right
+    const char *title;    // the page title, also beside the pictured mouse
+    float x1, x2, y1, y2; // the line from that label to the button on the picture
+    const char *instruction1;
+    const char *instruction2;
+};
+
+namespace {
+
+constexpr Form1::ButtonExercise kLeftExercise{
+    "L",
+    "L2",
+    1,
+    "Левая кнопка мыши",
+    7320,
+    8160,
+    3480,
+    4200,
+    "Щелкните  левой кнопкой мыши по форме",
+    "Щелкните левой кнопкой мыши по бегающей кнопке 10 раз"};
+constexpr Form1::ButtonExercise kRightExercise{
+    "R",
+    "R2",
+    2,
+    "Правая кнопка мыши",
+    7800,
+    8400,
+    3360,
+    3600,
+    "Щелкните  правой кнопкой мыши по форме",
+    "Щелкните правой кнопкой мыши по бегающей кнопке 10 раз"};
+
 QString task(const char *heading, const QString &instruction)
 {
     return QString::fromUtf8(heading) + kCrLf + kCrLf + instruction;
@@ -252,131 +290,117 @@ Int16 Form1::FindFreeRow()
 
 void Form1::ShowLeftTask1()
 {
-    Tasks = QStringLiteral("L");
-    lblMouse->setVisible(true);
-    ImMouse->setVisible(true);
-    LineMouse->setVisible(true);
-    LineMouse->setX1(7320);
-    LineMouse->setX2(8160);
-    LineMouse->setY1(3480);
-    LineMouse->setY2(4200);
-    lblMouse->setCaption(QStringLiteral("Левая кнопка мыши"));
-    lblMouseHead->setVisible(true);
-    lblMouseHead->setCaption(QStringLiteral("Левая кнопка мыши"));
-    lblTask->setVisible(true);
-    lblTask->setCaption(task("Задание 1", QStringLiteral("Щелкните  левой кнопкой мыши по форме")));
+    showButtonTask1(kLeftExercise);
 }
 
 void Form1::ShowLeftTask2()
 {
-    Tasks = QStringLiteral("L2");
-    lblTask->setCaption(
-        task("Задание 2", QStringLiteral("Щелкните левой кнопкой мыши по бегающей кнопке 10 раз")));
-    btnClick->setVisible(true);
-    btnClick->setCaption(QString::number(L));
+    showButtonTask2(kLeftExercise, L);
 }
 
 void Form1::ShowRightTask1()
 {
-    Tasks = QStringLiteral("R");
-    lblMouse->setVisible(true);
-    ImMouse->setVisible(true);
-    LineMouse->setVisible(true);
-    LineMouse->setX1(7800);
-    LineMouse->setX2(8400);
-    LineMouse->setY1(3360);
-    LineMouse->setY2(3600);
-    lblMouse->setCaption(QStringLiteral("Правая кнопка мыши"));
-    lblMouseHead->setVisible(true);
-    lblMouseHead->setCaption(QStringLiteral("Правая кнопка мыши"));
-    lblTask->setVisible(true);
-    lblTask->setCaption(
-        task("Задание 1", QStringLiteral("Щелкните  правой кнопкой мыши по форме")));
+    showButtonTask1(kRightExercise);
 }
 
 void Form1::ShowRightTask2()
 {
-    Tasks = QStringLiteral("R2");
-    lblTask->setCaption(task(
-        "Задание 2", QStringLiteral("Щелкните правой кнопкой мыши по бегающей кнопке 10 раз")));
+    showButtonTask2(kRightExercise, R);
+}
+
+void Form1::showButtonTask1(const ButtonExercise &exercise)
+{
+    Tasks = QString::fromLatin1(exercise.task1);
+    lblMouse->setVisible(true);
+    ImMouse->setVisible(true);
+    LineMouse->setVisible(true);
+    LineMouse->setX1(exercise.x1);
+    LineMouse->setX2(exercise.x2);
+    LineMouse->setY1(exercise.y1);
+    LineMouse->setY2(exercise.y2);
+    lblMouse->setCaption(QString::fromUtf8(exercise.title));
+    lblMouseHead->setVisible(true);
+    lblMouseHead->setCaption(QString::fromUtf8(exercise.title));
+    lblTask->setVisible(true);
+    lblTask->setCaption(task("Задание 1", QString::fromUtf8(exercise.instruction1)));
+}
+
+// Task 2 comes on top of task 1: the title, the picture and the line stay. The running button
+// stands wherever its last jump left it.
+void Form1::showButtonTask2(const ButtonExercise &exercise, int score)
+{
+    Tasks = QString::fromLatin1(exercise.task2);
+    lblTask->setCaption(task("Задание 2", QString::fromUtf8(exercise.instruction2)));
     btnClick->setVisible(true);
-    btnClick->setCaption(QString::number(R));
+    btnClick->setCaption(QString::number(score));
 }
 
 // Task 1 of the left and right exercises: a press on the window itself. The right check
 // reads Tasks again, so a press that finished the left task is not taken for the right one.
 void Form1::formMouseDown(int button, int, float, float)
 {
-    if (mnuLeft->enabled() && Tasks == QLatin1String("L")) {
-        if (button == 1) {
-            if (LDown == 0)
-                L = L + 1;
-            LDown = -1;
-            showSuccess();
-            ShowLeftTask2();
-        } else {
-            showFailure();
-        }
-    }
-    if (mnuRight->enabled() && Tasks == QLatin1String("R")) {
-        if (button == 2) {
-            if (RDown == 0)
-                R = R + 1;
-            RDown = -1;
-            showSuccess();
-            ShowRightTask2();
-        } else {
-            showFailure();
-        }
-    }
+    if (mnuLeft->enabled() && Tasks == QLatin1String(kLeftExercise.task1))
+        pressTaskOne(kLeftExercise, button, L, LDown, &Form1::ShowLeftTask2);
+    if (mnuRight->enabled() && Tasks == QLatin1String(kRightExercise.task1))
+        pressTaskOne(kRightExercise, button, R, RDown, &Form1::ShowRightTask2);
 }
 
-// Task 2: presses on the running button. Once the score has reached 10 any press finishes.
+// Task 1 scores once per course; a repeat shows the success box and task 2 again.
+void Form1::pressTaskOne(const ButtonExercise &exercise, int button, Int16 &score, Int16 &scored,
+                         void (Form1::*showTask2)())
+{
+    if (button != exercise.button) {
+        showFailure();
+        return;
+    }
+    if (scored == 0)
+        score = score + 1;
+    scored = -1;
+    showSuccess();
+    (this->*showTask2)();
+}
+
+// Task 2: presses on the running button. The score is tested before the button, so once it
+// has reached 10 any press finishes the task.
 void Form1::btnClickMouseDown(int button)
 {
-    if (Tasks == QLatin1String("L2")) {
-        if (L >= 10) {
-            showSuccess();
-            btnClick->setVisible(false);
-            mnuLeft->setEnabled(false);
-            ShowRightTask1();
-        } else if (button == 1) {
-            L = L + 1;
-            moveRunningButton();
-            btnClick->setCaption(QString::number(L));
-        } else {
-            showFailure();
-        }
-    }
-    if (Tasks == QLatin1String("R2")) {
-        if (R >= 10) {
-            showSuccess();
-            btnClick->setVisible(false);
-            mnuRight->setEnabled(false);
-            ShowDoubleTask1();
-        } else if (button == 2) {
-            R = R + 1;
-            moveRunningButton();
-            btnClick->setCaption(QString::number(R));
-        } else {
-            showFailure();
-        }
+    if (Tasks == QLatin1String(kLeftExercise.task2))
+        pressRunningButton(kLeftExercise, button, L, *mnuLeft, &Form1::ShowRightTask1);
+    if (Tasks == QLatin1String(kRightExercise.task2))
+        pressRunningButton(kRightExercise, button, R, *mnuRight, &Form1::ShowDoubleTask1);
+}
+
+void Form1::pressRunningButton(const ButtonExercise &exercise, int button, Int16 &score,
+                               MenuItem &command, void (Form1::*showNext)())
+{
+    if (score >= 10) {
+        showSuccess();
+        btnClick->setVisible(false);
+        command.setEnabled(false);
+        (this->*showNext)();
+    } else if (button == exercise.button) {
+        score = score + 1;
+        runAway(*btnClick);
+        btnClick->setCaption(QString::number(score));
+    } else {
+        showFailure();
     }
 }
 
-// The button jumps 500 to 1000 twips left and up; past the left or top edge of the window
-// (its outer size) it comes back at the middle of that axis.
-void Form1::moveRunningButton()
+// A running target jumps 500 to 1000 twips left and up after a re-seed from the clock. Past
+// the left or top edge of the window (its outer size, strictly) it comes back at the middle
+// of that axis; its own size is not taken into account.
+void Form1::runAway(BoxControl &target)
 {
     randomize(secondsSinceMidnight());
     const float r1 = rnd();
-    btnClick->setLeft(btnClick->left() + 500 * r1 - 1000);
+    target.setLeft(target.left() + 500 * r1 - 1000);
     const float r2 = rnd();
-    btnClick->setTop(btnClick->top() + 500 * r2 - 1000);
-    if (btnClick->left() < 0 || btnClick->left() > width())
-        btnClick->setLeft(width() / 2);
-    if (btnClick->top() < 0 || btnClick->top() > height())
-        btnClick->setTop(height() / 2);
+    target.setTop(target.top() + 500 * r2 - 1000);
+    if (target.left() < 0 || target.left() > width())
+        target.setLeft(width() / 2);
+    if (target.top() < 0 || target.top() > height())
+        target.setTop(height() / 2);
 }
 
 void Form1::ShowDoubleTask1()
@@ -423,15 +447,7 @@ void Form1::lblDblClickDblClick()
         return;
     }
     Dbl = Dbl + 1;
-    randomize(secondsSinceMidnight());
-    const float r1 = rnd();
-    lblDblClick->setLeft(r1 * 500 + lblDblClick->left() - 1000);
-    const float r2 = rnd();
-    lblDblClick->setTop(r2 * 500 + lblDblClick->top() - 1000);
-    if (lblDblClick->left() < 0 || lblDblClick->left() > width())
-        lblDblClick->setLeft(width() / 2);
-    if (lblDblClick->top() < 0 || lblDblClick->top() > height())
-        lblDblClick->setTop(height() / 2);
+    runAway(*lblDblClick);
     lblDblClick->setCaption(QString::number(Dbl));
 }
 

@@ -40,6 +40,9 @@ public:
     // Works out the total, shows the results table and appends the user's line to res.txt.
     void Res();
 
+    // What tells the left-button exercise from the right-button one.
+    struct ButtonExercise;
+
 private:
     void connectEvents() override;
     void formLoad() override;
@@ -69,7 +72,13 @@ private:
     void mnuBeginClick();
     void mnuExitClick();
 
-    void moveRunningButton();
+    void showButtonTask1(const ButtonExercise &exercise);
+    void showButtonTask2(const ButtonExercise &exercise, int score);
+    void pressTaskOne(const ButtonExercise &exercise, int button, Int16 &score, Int16 &scored,
+                      void (Form1::*showTask2)());
+    void pressRunningButton(const ButtonExercise &exercise, int button, Int16 &score,
+                            MenuItem &command, void (Form1::*showNext)());
+    void runAway(BoxControl &target);
     static void showSuccess();
     static void showFailure();
 
