@@ -105,19 +105,17 @@ std::unique_ptr<Control> makeControl(Form &form, QWidget *surface, const Control
         button->setCaption(text(c.caption));
         return button;
     }
-    case ControlKind::PictureBox: {
-        auto box = std::make_unique<PictureBox>(form, name, c.index, surface);
+    case ControlKind::PictureBox:
+    case ControlKind::Image: {
+        std::unique_ptr<PictureControl> box;
+        if (c.kind == ControlKind::PictureBox)
+            box = std::make_unique<PictureBox>(form, name, c.index, surface);
+        else
+            box = std::make_unique<Image>(form, name, c.index, surface);
         applyBox(*box, c);
         if (c.picture)
             box->setPicture(Picture::load(text(c.picture)));
         return box;
-    }
-    case ControlKind::Image: {
-        auto image = std::make_unique<Image>(form, name, c.index, surface);
-        applyBox(*image, c);
-        if (c.picture)
-            image->setPicture(Picture::load(text(c.picture)));
-        return image;
     }
     case ControlKind::Line: {
         auto line = std::make_unique<Line>(form, name, c.index, surface);

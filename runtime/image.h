@@ -1,19 +1,13 @@
 #pragma once
 
-#include "boxcontrol.h"
+#include "picturecontrol.h"
 
 // An image: its picture stretched to the control, transparent where the picture is.
-class Image : public BoxControl
+class Image : public PictureControl
 {
 public:
-    Image(Form &form, const QString &name, int index, QWidget *surface);
-
-    const QPixmap &picture() const { return m_picture; }
-    void setPicture(const QPixmap &picture);
+    using PictureControl::PictureControl;
 
 protected:
     void paint(QPainter &painter) override;
-
-private:
-    QPixmap m_picture;
 };

@@ -1,19 +1,13 @@
 #pragma once
 
-#include "boxcontrol.h"
+#include "picturecontrol.h"
 
 // A picture box: its picture at natural size from the top-left corner, cut at the edges.
-class PictureBox : public BoxControl
+class PictureBox : public PictureControl
 {
 public:
-    PictureBox(Form &form, const QString &name, int index, QWidget *surface);
-
-    const QPixmap &picture() const { return m_picture; }
-    void setPicture(const QPixmap &picture);
+    using PictureControl::PictureControl;
 
 protected:
     void paint(QPainter &painter) override;
-
-private:
-    QPixmap m_picture;
 };
