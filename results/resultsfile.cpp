@@ -197,13 +197,16 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
                            0666));
     if (file.fd() < 0)
         throw AppendFailure(reasonFor(errno));
-    if (lockWhole(file.fd(), F_WRLCK) == Lock::Busy)
-        throw AppendFailure(reasonFor(EAGAIN));
-
-    // The size before writing, to take back a line that was only partly written: a half line
-    // would shift the fields of every later record.
+    // Only a plain file is shared with other programs and locked; a device under that name
+    // (a full disk's stand-in, say) is written as it is.
     struct stat status = {};
     const bool plainFile = ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode);
+    if (plainFile && lockWhole(file.fd(), F_WRLCK) == Lock::Busy)
+        throw AppendFailure(reasonFor(EAGAIN));
+    // The size before writing, to take back a line that was only partly written: a half line
+    // would shift the fields of every later record. The lock keeps it from changing meanwhile.
+    if (plainFile && ::fstat(file.fd(), &status) != 0)
+        throw AppendFailure(reasonFor(errno));
     qsizetype written = 0;
     int error = 0;
     while (written < line.size()) {
