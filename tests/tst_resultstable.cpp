@@ -7,64 +7,57 @@
 #include "usermouse.h"
 #include "workfolder.h"
 
-#include <QFile>
 #include <QTest>
-#include <cmath>
+#include <tuple>
+#include <unistd.h>
 
 namespace {
 
-const QStringList kEmptyRow(8);
+// The session's user, total 33 / 8, as the table shows it under a Russian locale and as res.txt
+// holds it.
+const QString kUserRow = "Ученик|10|10|10|3|10|8|4,125";
+const QByteArray kUserLine = "\"\xD3\xF7\xE5\xED\xE8\xEA\",10,10,10,3,10,8,4.125\r\n";
 
-// Line i of a file of stored records: name "Запись i", scores from i, total i + 0.5 (so that
-// rounding to even shows).
-ResultRecord storedRecord(int i, const QString &name = {})
+// Stored record i: name "Запись i" (or none), scores from i, total i + 0.5, which shows rounded
+// to the even neighbour.
+QString storedRow(int i, bool nameless)
 {
-    return {name.isNull() ? QStringLiteral("Запись %1").arg(i) : name, i, 1, 2, 3, 4, 5, i + 0.5};
+    const QString name = nameless ? QString() : QStringLiteral("Запись %1").arg(i);
+    return QStringLiteral("%1|%2|1|2|3|4|5|%3").arg(name).arg(i).arg(i + i % 2);
 }
 
-QStringList storedRow(int i, const QString &name = {})
-{
-    const ResultRecord r = storedRecord(i, name);
-    return {r.Nam, QString::number(i),
-            "1",   "2",
-            "3",   "4",
-            "5",   QString::number(int(std::nearbyint(r.Resul)))};
-}
-
-QByteArray storedFile(int count, const QList<int> &emptyNames = {})
+QByteArray storedFile(int count, const QList<int> &nameless)
 {
     QByteArray bytes;
-    for (int i = 1; i <= count; ++i)
-        bytes += ResultsFile::formatLine(
-            storedRecord(i, emptyNames.contains(i) ? QString("") : QString()));
+    for (int i = 1; i <= count; ++i) {
+        const QString name = nameless.contains(i) ? "" : QStringLiteral("Запись %1").arg(i);
+        bytes += ResultsFile::formatLine({name, i, 1, 2, 3, 4, 5, i + 0.5});
+    }
     return bytes;
 }
 
-QStringList row(FRes &fres, int r)
+// The ten rows, top first, each as its cells joined by "|"; an empty row as "".
+QStringList table(FRes &fres)
 {
-    QStringList texts;
-    for (int column = 1; column <= 8; ++column)
-        texts << fres.control<Label>(QStringLiteral("Label%1").arg(column), r).caption();
-    return texts;
+    QStringList rows;
+    for (int r = 0; r < 10; ++r) {
+        QStringList cells;
+        for (int column = 1; column <= 8; ++column)
+            cells << fres.control<Label>(QStringLiteral("Label%1").arg(column), r).caption();
+        rows << (cells.join(QString()).isEmpty() ? QString() : cells.join(u'|'));
+    }
+    return rows;
 }
 
-// The course of the test session's user so far: total 33 / 8.
-void setScores(Form1 &form, int g1 = 10)
+void setScores(Form1 &form, int L, int R, int Dbl, int M, int G1 = 10)
 {
-    form.L = 10;
-    form.R = 10;
-    form.Dbl = 10;
-    form.M = 3;
-    form.G1 = g1;
-    form.G2 = 8;
+    std::tie(form.L, form.R, form.Dbl, form.M, form.G1, form.G2) = std::tuple(L, R, Dbl, M, G1, 8);
 }
 
 void chooseResults(TestSession &session)
 {
     UserMouse::choose(session.program().form1().control<MenuItem>("mnuRes"));
 }
-
-const QStringList kUserRow{"Ученик", "10", "10", "10", "3", "10", "8", "4.125"};
 
 } // namespace
 
@@ -73,187 +66,97 @@ class ResultsTableTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
     void freshWindow_data();
     void freshWindow();
-    void storedEmptyNameMakesItsRowFree();
     void windowLeftOpenOverElevenShowings();
-    void russianLocaleShowsCommaInUserRowOnly();
-    void closedWindowStartsEmpty();
-    void overflowEndsBeforeReadingOrWriting_data();
     void overflowEndsBeforeReadingOrWriting();
+    void failedAppendShowsWhyAndGoesOn_data();
     void failedAppendShowsWhyAndGoesOn();
 };
 
 void ResultsTableTest::freshWindow_data()
 {
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<QByteArray>("damage"); // appended after the stored lines
+    QTest::addColumn<int>("stored"); // -1: no file
+    QTest::addColumn<QList<int>>("nameless");
+    QTest::addColumn<QByteArray>("damage"); // after the stored lines
+    QTest::addColumn<int>("userRow");
 
-    QTest::newRow("no file") << -1 << QByteArray();
-    QTest::newRow("empty file") << 0 << QByteArray();
-    QTest::newRow("one") << 1 << QByteArray();
-    QTest::newRow("eight") << 8 << QByteArray();
-    QTest::newRow("nine") << 9 << QByteArray();
-    QTest::newRow("ten") << 10 << QByteArray();
-    QTest::newRow("twenty-five") << 25 << QByteArray();
-    QTest::newRow("twelve, then a cut record") << 12 << QByteArray("\"x\",1,2");
-    QTest::newRow("twelve, then a bad total") << 12 << QByteArray("\"x\",1,2,3,4,5,6,1e3\r\n");
+    QTest::newRow("no file") << -1 << QList<int>() << QByteArray() << 0;
+    QTest::newRow("empty file") << 0 << QList<int>() << QByteArray() << 0;
+    QTest::newRow("eight") << 8 << QList<int>() << QByteArray() << 0;
+    QTest::newRow("nine") << 9 << QList<int>() << QByteArray() << 9;
+    QTest::newRow("twenty-five") << 25 << QList<int>() << QByteArray() << 9;
+    // Rows 3 and 6 hold records without a name: the user takes the topmost, row 9 stays empty.
+    QTest::newRow("empty names") << 12 << QList<int>{9, 6} << QByteArray() << 3;
+    QTest::newRow("twelve, then a bad total")
+        << 12 << QList<int>() << QByteArray("\"x\",1,2,3,4,5,6,1e3\r\n") << 0;
 }
 
+// The newest nine records top down and the user's row below, or the user's row alone; no box,
+// and the user's line appended.
 void ResultsTableTest::freshWindow()
 {
     QFETCH(int, stored);
+    QFETCH(QList<int>, nameless);
     QFETCH(QByteArray, damage);
+    QFETCH(int, userRow);
     WorkFolder folder;
-    QVERIFY(folder.isValid());
-    const QByteArray before = stored < 0 ? QByteArray() : storedFile(stored) + damage;
+    const QByteArray before = stored < 0 ? QByteArray() : storedFile(stored, nameless) + damage;
     if (stored >= 0)
         QVERIFY(folder.write(before));
 
     TestSession session;
-    session.start(QStringLiteral("Ученик"));
+    session.start();
     session.dialogs.takeAsked();
-    Form1 &form = session.program().form1();
-    setScores(form);
+    setScores(session.program().form1(), 10, 10, 10, 3);
     chooseResults(session);
 
-    FRes &fres = session.program().fres();
-    QVERIFY(fres.isShown());
-    QCOMPARE(form.Resul, 4.125);
-    const bool showsStored = stored >= 9 && damage.isEmpty();
-    for (int r = 0; r < 10; ++r) {
-        QStringList expected = kEmptyRow;
-        if (showsStored && r < 9)
-            expected = storedRow(stored - r);
-        else if (r == (showsStored ? 9 : 0))
-            expected = kUserRow;
-        QCOMPARE(row(fres, r), expected);
-    }
-    QCOMPARE(folder.read(),
-             before + ResultsFile::formatLine({"Ученик", 10, 10, 10, 3, 10, 8, 4.125}));
+    QStringList expected(10);
+    for (int r = 0; r < 9 && stored >= 9 && damage.isEmpty(); ++r)
+        expected[r] = storedRow(stored - r, nameless.contains(stored - r));
+    expected[userRow] = kUserRow;
+    QCOMPARE(table(session.program().fres()), expected);
+    QVERIFY(session.program().fres().isShown());
+    QCOMPARE(folder.read(), before + kUserLine);
     QCOMPARE(session.dialogs.asked().size(), 0);
     QCOMPARE(session.endCount, 0);
 }
 
-// Rows 3 and 6 hold records with empty names: the user takes the topmost, row 9 stays empty.
-void ResultsTableTest::storedEmptyNameMakesItsRowFree()
-{
-    WorkFolder folder;
-    QVERIFY(folder.isValid());
-    QVERIFY(folder.write(storedFile(12, {12 - 3, 12 - 6})));
-    TestSession session;
-    session.start(QStringLiteral("Ученик"));
-    setScores(session.program().form1());
-    chooseResults(session);
-
-    FRes &fres = session.program().fres();
-    for (int r = 0; r < 10; ++r) {
-        QStringList expected =
-            r == 9 ? kEmptyRow : storedRow(12 - r, r == 6 ? QString("") : QString());
-        if (r == 3)
-            expected = kUserRow;
-        QCOMPARE(row(fres, r), expected);
-    }
-}
-
-// The window stays open from the first showing on; the catch game score tells the showings apart.
-// Each row is shown as "showing/total": the user's row has the exact total, a stored one the
-// rounded one.
+// From no file, the window stays open: showings 1 to 9 fill rows 0 to 8 in turn, showing 10
+// reads nine lines and takes row 9, showing 11 finds every row taken and takes row 0. The
+// catch game score tells the showings apart.
 void ResultsTableTest::windowLeftOpenOverElevenShowings()
 {
     WorkFolder folder;
-    QVERIFY(folder.isValid());
     TestSession session;
-    session.start(QStringLiteral("Ученик"));
-    Form1 &form = session.program().form1();
-    FRes &fres = session.program().fres();
-    const auto user = [](int showing) { return QStringLiteral("%1/4.125").arg(showing); };
-    const auto line = [](int showing) { return QStringLiteral("%1/4").arg(showing); };
-
+    session.start();
+    const auto user = [](int s) { return QStringLiteral("Ученик|10|10|10|3|%1|8|4,125").arg(s); };
+    const auto line = [](int s) { return QStringLiteral("Ученик|10|10|10|3|%1|8|4").arg(s); };
     for (int showing = 1; showing <= 11; ++showing) {
-        setScores(form, showing);
+        setScores(session.program().form1(), 10, 10, 10, 3, showing);
         chooseResults(session);
         QStringList expected(10);
-        if (showing <= 9) {
-            for (int r = 0; r < showing; ++r)
-                expected[r] = user(r + 1);
-        } else if (showing == 10) {
-            for (int r = 0; r < 9; ++r)
-                expected[r] = line(9 - r);
+        for (int r = 0; r < std::min(showing, 9); ++r)
+            expected[r] = showing <= 9 ? user(r + 1) : line(showing - 1 - r);
+        if (showing >= 10)
             expected[9] = user(10);
-        } else {
+        if (showing == 11)
             expected[0] = user(11);
-            for (int r = 1; r < 9; ++r)
-                expected[r] = line(10 - r);
-            expected[9] = user(10);
-        }
-        QStringList shown;
-        for (int r = 0; r < 10; ++r) {
-            const QStringList cells = row(fres, r);
-            shown << (cells[0].isEmpty() ? QString() : cells[5] + "/" + cells[7]);
-        }
-        QCOMPARE(shown, expected);
+        QCOMPARE(table(session.program().fres()), expected);
         QCOMPARE(folder.read().count('\n'), showing);
     }
-    QVERIFY(fres.isShown());
 }
 
-void ResultsTableTest::russianLocaleShowsCommaInUserRowOnly()
-{
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    WorkFolder folder;
-    QVERIFY(folder.isValid());
-    QVERIFY(folder.write(storedFile(9)));
-    TestSession session;
-    session.start(QStringLiteral("Ученик"));
-    setScores(session.program().form1());
-    chooseResults(session);
-    QLocale::setDefault(previous);
-
-    FRes &fres = session.program().fres();
-    QCOMPARE(row(fres, 9).last(), QStringLiteral("4,125"));
-    QCOMPARE(row(fres, 0).last(), QStringLiteral("10")); // 9.5 to the even 10
-    QVERIFY(folder.read().endsWith(",4.125\r\n"));
-}
-
-void ResultsTableTest::closedWindowStartsEmpty()
-{
-    WorkFolder folder;
-    QVERIFY(folder.isValid());
-    TestSession session;
-    session.start(QStringLiteral("Ученик"));
-    setScores(session.program().form1());
-    FRes &fres = session.program().fres();
-    chooseResults(session);
-    fres.unload();
-    chooseResults(session);
-    QCOMPARE(row(fres, 0), kUserRow);
-    QCOMPARE(row(fres, 1), kEmptyRow);
-    QCOMPARE(folder.read().count('\n'), 2);
-}
-
-void ResultsTableTest::overflowEndsBeforeReadingOrWriting_data()
-{
-    QTest::addColumn<QList<int>>("scores"); // L, R, Dbl, M
-    QTest::newRow("first sum") << QList<int>{32767, 1, 0, 0};
-    QTest::newRow("last sum") << QList<int>{20000, 10000, 2767, 1};
-    QTest::newRow("below") << QList<int>{-32768, 0, 0, -1};
-}
-
+// L + R overflows although the whole sum would fit: the program ends before anything is read
+// or written.
 void ResultsTableTest::overflowEndsBeforeReadingOrWriting()
 {
-    QFETCH(QList<int>, scores);
     WorkFolder folder;
-    QVERIFY(folder.isValid());
     TestSession session;
-    session.start(QStringLiteral("Ученик"));
+    session.start();
     session.dialogs.takeAsked();
-    Form1 &form = session.program().form1();
-    form.L = scores[0];
-    form.R = scores[1];
-    form.Dbl = scores[2];
-    form.M = scores[3];
+    setScores(session.program().form1(), 32767, 1, -1, 0);
     chooseResults(session);
     QCOMPARE(session.endCount, 1);
     QCOMPARE(session.dialogs.asked(), QList<AskedBox>{ScriptedDialogs::message(
@@ -262,34 +165,51 @@ void ResultsTableTest::overflowEndsBeforeReadingOrWriting()
     QVERIFY(!session.program().fres().isLoaded());
 }
 
-// The disk is full: the table is shown, the box says why, and the program goes on; once there
-// is room the next showing writes its line.
+void ResultsTableTest::failedAppendShowsWhyAndGoesOn_data()
+{
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << "нет места на диске";
+    QTest::newRow("folder") << "под этим именем находится папка";
+    QTest::newRow("read-only file") << "нет прав на запись";
+    QTest::newRow("read-only folder") << "нет прав на запись";
+}
+
+// The table is shown first, then the box says why; the program goes on and the file is kept.
 void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
 {
+    QFETCH(QString, reason);
+    const QString setup = QTest::currentDataTag();
     WorkFolder folder;
-    QVERIFY(folder.isValid());
-    QVERIFY(QFile::link("/dev/full", folder.path()));
+    const QByteArray before = "\"old\",1,1,1,1,1,1,0.125\r\n";
+    if (setup == "disk full") {
+        QVERIFY(QFile::link("/dev/full", "res.txt"));
+    } else if (setup == "folder") {
+        QVERIFY(QDir().mkdir("res.txt"));
+    } else {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not stop the superuser");
+        if (setup == "read-only file")
+            QVERIFY(folder.write(before));
+        QVERIFY(QFile::setPermissions(setup == "read-only file" ? "res.txt" : ".",
+                                      QFile::ReadOwner | QFile::ExeOwner));
+    }
     TestSession session;
-    session.start(QStringLiteral("Ученик"));
+    session.start();
     session.dialogs.takeAsked();
-    setScores(session.program().form1());
+    setScores(session.program().form1(), 10, 10, 10, 3);
     FRes &fres = session.program().fres();
     bool shownBeforeBox = false;
     session.dialogs.onAsk([&](const AskedBox &) { shownBeforeBox = fres.isShown(); });
     chooseResults(session);
 
-    QCOMPARE(session.dialogs.takeAsked(),
+    QCOMPARE(session.dialogs.asked(),
              QList<AskedBox>{ScriptedDialogs::message(
-                 "Не удалось записать результаты в файл res.txt: нет места на диске", 16,
-                 "Результаты")});
+                 "Не удалось записать результаты в файл res.txt: " + reason, 16, "Результаты")});
     QVERIFY(shownBeforeBox);
     QCOMPARE(session.endCount, 0);
-    QCOMPARE(row(fres, 0), kUserRow);
-
-    QVERIFY(QFile::remove(folder.path()));
-    chooseResults(session);
-    QCOMPARE(session.dialogs.asked().size(), 0);
-    QCOMPARE(folder.read(), ResultsFile::formatLine({"Ученик", 10, 10, 10, 3, 10, 8, 4.125}));
+    QCOMPARE(table(fres).first(), kUserRow);
+    if (setup.startsWith("read-only"))
+        QCOMPARE(folder.read(), setup == "read-only file" ? before : QByteArray());
 }
 
 QTEST_MAIN(ResultsTableTest)

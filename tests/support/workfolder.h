@@ -3,33 +3,38 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
+#include <QtGlobal>
 
 // A fresh temporary folder as the working directory for one test, where the program keeps its
-// res.txt; the previous working directory comes back at the end.
+// res.txt; the previous working directory comes back at the end, and the folder is removed
+// even when a test made it read-only.
 class WorkFolder
 {
 public:
-    WorkFolder() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_folder.path()); }
-    ~WorkFolder() { QDir::setCurrent(m_previous); }
+    WorkFolder() : m_previous(QDir::currentPath())
+    {
+        if (!m_folder.isValid() || !QDir::setCurrent(m_folder.path()))
+            qFatal("cannot make a temporary working folder");
+    }
+    ~WorkFolder()
+    {
+        QDir::setCurrent(m_previous);
+        QFile::setPermissions(m_folder.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     WorkFolder(const WorkFolder &) = delete;
     WorkFolder &operator=(const WorkFolder &) = delete;
 
-    bool isValid() const { return m_folder.isValid(); }
-    QString path(const QString &name = QStringLiteral("res.txt")) const
+    // res.txt as it is now; empty when it cannot be read.
+    static QByteArray read()
     {
-        return m_folder.filePath(name);
-    }
-
-    QByteArray read(const QString &name = QStringLiteral("res.txt")) const
-    {
-        QFile file(path(name));
+        QFile file(QStringLiteral("res.txt"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    bool write(const QByteArray &bytes, const QString &name = QStringLiteral("res.txt")) const
+    static bool write(const QByteArray &bytes)
     {
-        QFile file(path(name));
+        QFile file(QStringLiteral("res.txt"));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
