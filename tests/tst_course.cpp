@@ -455,15 +455,15 @@ private slots:
     void dragLayout_data()
     {
         QTest::addColumn<QList<float>>("draws");
-        QTest::addColumn<QString>("horizontal"); // right, left, touching
-        QTest::addColumn<QString>("vertical");   // below, above, touching
+        QTest::addColumn<QString>("horizontal"); // where the picture lies: after, before, touching
+        QTest::addColumn<QString>("vertical");
         // clang-format off
         QTest::newRow("all draws 0") << QList<float>{0, 0, 0, 0} << "touching" << "touching";
-        QTest::newRow("middle") << QList<float>{0.5f, 0.5f, 0.5f, 0.5f} << "right" << "below";
-        QTest::newRow("box near the right edge") << QList<float>{0.999f, 0.5f, 0.5f, 0.5f} << "left" << "below";
-        QTest::newRow("box near the right edge, r3 = 0") << QList<float>{0.999f, 0.5f, 0, 0.5f} << "touching" << "below";
-        QTest::newRow("box near the bottom") << QList<float>{0.5f, 0.999f, 0.5f, 0.5f} << "right" << "above";
-        QTest::newRow("box near the bottom, r4 = 0") << QList<float>{0.5f, 0.999f, 0.5f, 0} << "right" << "touching";
+        QTest::newRow("middle") << QList<float>{0.5f, 0.5f, 0.5f, 0.5f} << "after" << "after";
+        QTest::newRow("box near the right edge") << QList<float>{0.999f, 0.5f, 0.5f, 0.5f} << "before" << "after";
+        QTest::newRow("box near the right edge, r3 = 0") << QList<float>{0.999f, 0.5f, 0, 0.5f} << "touching" << "after";
+        QTest::newRow("box near the bottom") << QList<float>{0.5f, 0.999f, 0.5f, 0.5f} << "after" << "before";
+        QTest::newRow("box near the bottom, r4 = 0") << QList<float>{0.5f, 0.999f, 0.5f, 0} << "after" << "touching";
         // clang-format on
     }
     void dragLayout()
@@ -480,20 +480,14 @@ private slots:
         const float W = course.form().width(), H = course.form().height();
         QCOMPARE(box.left(), std::floor(draws[0] * (W - 2 * 2172 - 492 - 300)) + 2172);
         QCOMPARE(box.top(), std::floor(draws[1] * (H - 2 * 1572 - 372 - 300)) + 1572);
-        auto where = [](float start, float size, float boxStart, float boxSize) {
+        auto where = [](float start, float size, float boxStart, float boxSize) -> QString {
             return start == boxStart + boxSize  ? "touching"
                    : start > boxStart + boxSize ? "after"
                    : start + size <= boxStart   ? "before"
                                                 : "overlapping";
         };
-        QCOMPARE(where(picture.left(), 492, box.left(), 2172),
-                 horizontal == QLatin1String("right")  ? "after"
-                 : horizontal == QLatin1String("left") ? "before"
-                                                       : "touching");
-        QCOMPARE(where(picture.top(), 372, box.top(), 1572),
-                 vertical == QLatin1String("below")   ? "after"
-                 : vertical == QLatin1String("above") ? "before"
-                                                      : "touching");
+        QCOMPARE(where(picture.left(), 492, box.left(), 2172), horizontal);
+        QCOMPARE(where(picture.top(), 372, box.top(), 1572), vertical);
         QCOMPARE(course.task(), QStringLiteral("Задание\r\n\r\nПеретащите мышь в коробку"));
     }
 
