@@ -61,28 +61,16 @@ struct Form1::ButtonExercise
 
 namespace {
 
+// clang-format off
 constexpr Form1::ButtonExercise kLeftExercise{
-    "L",
-    "L2",
-    1,
-    "Левая кнопка мыши",
-    7320,
-    8160,
-    3480,
-    4200,
+    "L", "L2", 1, "Левая кнопка мыши", 7320, 8160, 3480, 4200,
     "Щелкните  левой кнопкой мыши по форме",
     "Щелкните левой кнопкой мыши по бегающей кнопке 10 раз"};
 constexpr Form1::ButtonExercise kRightExercise{
-    "R",
-    "R2",
-    2,
-    "Правая кнопка мыши",
-    7800,
-    8400,
-    3360,
-    3600,
+    "R", "R2", 2, "Правая кнопка мыши", 7800, 8400, 3360, 3600,
     "Щелкните  правой кнопкой мыши по форме",
     "Щелкните правой кнопкой мыши по бегающей кнопке 10 раз"};
+// clang-format on
 
 QString task(const char *heading, const QString &instruction)
 {
@@ -104,26 +92,18 @@ void Form1::connectEvents()
     mnuBegin->onClick([this] { mnuBeginClick(); });
     mnuRes->onClick([this] { Res(); });
     mnuExit->onClick([this] { mnuExitClick(); });
-    mnuMouse->onClick([this] {
-        HideAll();
-        ShowIntro();
-    });
-    mnuLeft->onClick([this] {
-        HideAll();
-        ShowLeftTask1();
-    });
-    mnuRight->onClick([this] {
-        HideAll();
-        ShowRightTask1();
-    });
-    mnuDouble->onClick([this] {
-        HideAll();
-        ShowDoubleTask1();
-    });
-    mnuMove->onClick([this] {
-        HideAll();
-        ShowMoveTask();
-    });
+    // A page from the menu: the page is reset first.
+    const auto page = [this](void (Form1::*show)()) {
+        return [this, show] {
+            HideAll();
+            (this->*show)();
+        };
+    };
+    mnuMouse->onClick(page(&Form1::ShowIntro));
+    mnuLeft->onClick(page(&Form1::ShowLeftTask1));
+    mnuRight->onClick(page(&Form1::ShowRightTask1));
+    mnuDouble->onClick(page(&Form1::ShowDoubleTask1));
+    mnuMove->onClick(page(&Form1::ShowMoveTask));
     mnuCatch->onClick([this] { m_program.form4().show(); });
     mnuChoose->onClick([this] { m_program.dd().show(); });
     mnuRules->onClick([this] { m_program.form3().show(); });
