@@ -29,6 +29,8 @@ constexpr std::array<bool, 256> byteSet(std::string_view bytes)
 
 // The bytes that end a field.
 constexpr std::array<bool, 256> kSeparator = byteSet(",\r\n");
+// Where a quoted field of the lenient reader ends: its closing quote, or the end of its line.
+constexpr std::array<bool, 256> kQuoteOrLineEnd = byteSet("\"\r\n");
 // The fast path also stops at a double quote: one inside a plain field (left to the general
 // path), or the sentinel placed after the buffered bytes.
 constexpr std::array<bool, 256> kFastStop = byteSet(",\r\n\"");
@@ -87,6 +89,7 @@ bool ResultsParser::available()
     if (m_sourceDone)
         return false;
     settleRecords();
+    m_readBefore += m_end - m_buffer.get();
     const qint64 got = m_source.read(m_buffer.get(), kBufferSize);
     if (got < 0 || got > kBufferSize)
         throw ResultsFailure("res.txt cannot be read");
@@ -146,25 +149,33 @@ void ResultsParser::settleRecords()
 // A file holds few different totals ("4.125", "5", ...), and working each out again costs more
 // than the rest of its line: short ones are remembered by their bytes. The fast path reads the
 // eight bytes from the buffer, whose padding makes that safe.
-inline int ResultsParser::cachedTotal(const char *text, qint64 size)
+inline int ResultsParser::cachedTotal(const char *text, qint64 size, double *exact)
 {
     if (size < 1 || size > 7)
-        return parsedTotal(text, size, 0);
+        return parsedTotal(text, size, 0, exact);
     quint64 key = 0;
     std::memcpy(&key, text, sizeof key);
     key = qFromLittleEndian(key) & ((quint64(1) << (8 * size)) - 1);
     key |= quint64(size) << 56; // "5" and "5\0" differ; no key is 0
     const TotalCacheEntry &entry = m_totals[(key * 0x9E3779B97F4A7C15u) >> 56];
-    return entry.key == key ? entry.value : parsedTotal(text, size, key);
+    if (entry.key != key)
+        return parsedTotal(text, size, key, exact);
+    if (exact)
+        *exact = entry.exact;
+    return entry.value;
 }
 
-int ResultsParser::parsedTotal(const char *text, qint64 size, quint64 key)
+int ResultsParser::parsedTotal(const char *text, qint64 size, quint64 key, double *exact)
 {
-    const auto total = parseTotal(std::string_view(text, size));
+    const std::string_view view(text, size);
+    const auto total = parseTotal(view);
     if (!total)
         return kNotATotal;
+    const double value = exactTotal(view);
+    if (exact)
+        *exact = value;
     if (key != 0)
-        m_totals[(key * 0x9E3779B97F4A7C15u) >> 56] = {key, *total};
+        m_totals[(key * 0x9E3779B97F4A7C15u) >> 56] = {key, *total, value};
     return *total;
 }
 
@@ -198,6 +209,9 @@ bool ResultsParser::readFast(RawRecord &record)
         from[field] = start;
         to[field] = p;
     }
+    // A comma after the total starts the next record, but only where a line end does not end it.
+    if (m_lineMode && *p == ',')
+        return false;
     const char *next = p + 1;
     if (*p == '\r') {
         if (next == m_end)
@@ -312,10 +326,11 @@ void ResultsParser::readGeneral(RawRecord &record)
     for (int field = 0; field < kFields; ++field) {
         if (field > 0 && !available())
             throw ResultsFailure("res.txt ends inside a record");
-        bool cut = false;
-        readField(record, field, cut);
+        const FieldRead read = readField(record, field);
+        skipSeparator();
         if (field == kFields - 1) {
-            const auto total = cut ? std::nullopt
+            const auto total = read.cut
+                                   ? std::nullopt
                                    : parseTotal(std::string_view(record.base + record.start[field],
                                                                  record.size[field]));
             if (!total)
@@ -325,14 +340,16 @@ void ResultsParser::readGeneral(RawRecord &record)
     }
 }
 
-void ResultsParser::readField(RawRecord &record, int field, bool &cut)
+// Reads one field up to its separator, which is left for the caller.
+ResultsParser::FieldRead ResultsParser::readField(RawRecord &record, int field)
 {
+    FieldRead read;
     char *const out = record.bytes.data() + field * kMaxField;
     size_t size = 0;
     const auto keep = [&](const char *from, const char *to) {
         size_t n = static_cast<size_t>(to - from);
         if (n > kMaxField - size) {
-            cut = true;
+            read.cut = true;
             n = kMaxField - size;
         }
         std::memcpy(out + size, from, n);
@@ -342,13 +359,27 @@ void ResultsParser::readField(RawRecord &record, int field, bool &cut)
     while (available() && isBlank(*m_pos))
         ++m_pos;
     if (available() && *m_pos == '"') {
+        read.quoted = true;
+        read.unclosed = true;
         ++m_pos;
         while (available()) {
-            const auto *quote = static_cast<const char *>(std::memchr(m_pos, '"', m_end - m_pos));
-            keep(m_pos, quote ? quote : m_end);
-            m_pos = quote ? quote + 1 : m_end;
-            if (quote)
+            const char *stop = nullptr;
+            if (m_lineMode) {
+                stop = m_pos;
+                while (stop < m_end && !isIn(kQuoteOrLineEnd, *stop))
+                    ++stop;
+                stop = stop < m_end ? stop : nullptr;
+            } else {
+                stop = static_cast<const char *>(std::memchr(m_pos, '"', m_end - m_pos));
+            }
+            keep(m_pos, stop ? stop : m_end);
+            m_pos = stop ? stop : m_end;
+            if (stop) {
+                read.unclosed = *stop != '"';
+                if (!read.unclosed)
+                    ++m_pos;
                 break;
+            }
         }
         while (available() && !isIn(kSeparator, *m_pos))
             ++m_pos;
@@ -367,7 +398,7 @@ void ResultsParser::readField(RawRecord &record, int field, bool &cut)
     }
     record.start[field] = static_cast<quint16>(field * kMaxField);
     record.size[field] = static_cast<quint16>(size);
-    skipSeparator();
+    return read;
 }
 
 // Steps over the comma or line end that ended a field; CR LF counts as one line end.
@@ -379,18 +410,106 @@ void ResultsParser::skipSeparator()
         ++m_pos;
 }
 
+QString ResultsParser::fieldText(Cp1251 &codePage, std::string_view bytes)
+{
+    QString value = codePage.decode(bytes.data(), qsizetype(bytes.size()));
+    for (QChar &c : value) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    }
+    return value;
+}
+
 StoredResult ResultsParser::decode(const RawRecord &record)
 {
     const auto text = [&](int field) {
         const auto [start, size] = record.field(field);
-        QString value = m_codePage.decode(record.base + start, size);
-        for (QChar &c : value) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                c = QLatin1Char(' ');
-        }
-        return value;
+        return fieldText(m_codePage, std::string_view(record.base + start, size_t(size)));
     };
     return {text(0), text(1), text(2), text(3), text(4), text(5), text(6), record.total};
+}
+
+void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOffset)
+{
+    m_lineMode = true;
+    m_readBefore = startOffset;
+    RawRecord &record = (*m_ring)[0];
+    LinePlace place;
+    place.number = firstNumber;
+    LineRecord line;
+    while (available()) {
+        place.start = offset();
+        LineFault fault;
+        place.ended = true;
+        if (m_path == Path::General || !readFast(record))
+            fault = readLine(record, place.ended);
+        if (!fault)
+            fault = toLineRecord(record, line);
+        place.end = offset();
+        if (fault)
+            sink.skipped(place, fault);
+        else
+            sink.record(place, line);
+        ++place.number;
+    }
+}
+
+// One line by the general field reader, up to and with its line end.
+LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
+{
+    record.base = record.bytes.data();
+    record.length = 0;
+    record.inBuffer = false;
+    record.commas = 0;
+    LineFault fault;
+    int fields = 0;
+    bool firstQuoted = false;
+    for (;;) {
+        // Fields past the eighth are read over the last one only to find the line's end.
+        const FieldRead read = readField(record, std::min(fields, kFields - 1));
+        firstQuoted = firstQuoted || (fields == 0 && read.quoted);
+        fields = std::min(fields + 1, 255);
+        if (!fault && read.unclosed)
+            fault = {LineFault::UnclosedQuote, quint8(fields)};
+        if (!fault && read.cut)
+            fault = {LineFault::FieldTooLong, quint8(fields)};
+        if (!available()) {
+            ended = false;
+            break;
+        }
+        const char separator = *m_pos;
+        skipSeparator();
+        if (separator != ',')
+            break;
+    }
+    if (fault)
+        return fault;
+    if (fields == 1 && !firstQuoted && record.size[0] == 0)
+        return {LineFault::Empty, 0};
+    if (fields != kFields)
+        return {fields < kFields ? LineFault::TooFewFields : LineFault::TooManyFields,
+                quint8(fields)};
+    return {};
+}
+
+// The scores and the exact total of a record whose fields have been read.
+LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
+{
+    const auto bytes = [&](int field) {
+        const auto [start, size] = record.field(field);
+        return std::string_view(record.base + start, size_t(size));
+    };
+    line.name = bytes(0);
+    for (int field = 1; field < kFields - 1; ++field) {
+        const auto score = parseScore(bytes(field));
+        if (!score)
+            return {LineFault::NotAScore, quint8(field + 1)};
+        line.scores[size_t(field - 1)] = *score;
+    }
+    const std::string_view total = bytes(kFields - 1);
+    if (cachedTotal(total.data(), qint64(total.size()), &line.total) == kNotATotal)
+        return {LineFault::NotATotal, kFields};
+    return {};
 }
 
 std::pair<int, int> ResultsParser::RawRecord::field(int index) const

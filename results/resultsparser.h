@@ -2,6 +2,7 @@
 
 #include "bytesource.h"
 #include "cp1251.h"
+#include "linesink.h"
 #include "resultlist.h"
 
 #include <array>
@@ -23,6 +24,12 @@
 // keeps at most kMaxField bytes: a longer name or score is cut, a longer total is a failure.
 // In the kept texts every control character (NUL, tab, a line end inside quotes...) is shown as a
 // space.
+//
+// The lenient reader (readLines) takes every line as one record instead, with the same field
+// rules, and hands each to a sink: as a record, or as a skipped line with the reason. A line
+// end always ends its line there, inside quotes too; a field longer than kMaxField, a count of
+// fields other than eight, a score that is not a whole number in -32768 .. 32767 or a total
+// that parseTotal refuses make the line skipped, and reading goes on with the next line.
 class ResultsParser
 {
 public:
@@ -38,6 +45,14 @@ public:
 
     // Throws ResultsFailure.
     ResultList parse();
+
+    // Reads every line to the end of the input. Lines are numbered from `firstNumber` and their
+    // places counted from `startOffset`, the place in the file where the input begins. Throws
+    // ResultsFailure only when the input cannot be read; the lines before are handed out.
+    void readLines(LineSink &sink, qint64 firstNumber = 1, qint64 startOffset = 0);
+
+    // A field's bytes as text, every control character shown as a space.
+    static QString fieldText(Cp1251 &codePage, std::string_view bytes);
 
 private:
     // A record's fields as bytes. A record read by the fast path points into the buffer and is
@@ -69,11 +84,20 @@ private:
     bool readShortLine(RawRecord &record);
     bool keepInBuffer(RawRecord &record, const Spans &from, const Spans &to, const char *next);
     static constexpr int kNotATotal = -1 << 20;
-    int cachedTotal(const char *text, qint64 size);
-    int parsedTotal(const char *text, qint64 size, quint64 key);
+    int cachedTotal(const char *text, qint64 size, double *exact = nullptr);
+    int parsedTotal(const char *text, qint64 size, quint64 key, double *exact);
     void readGeneral(RawRecord &record);
-    void readField(RawRecord &record, int field, bool &cut);
+    struct FieldRead
+    {
+        bool quoted = false;
+        bool unclosed = false; // a line end or the end came before the closing quote
+        bool cut = false;
+    };
+    FieldRead readField(RawRecord &record, int field);
     void skipSeparator();
+    LineFault readLine(RawRecord &record, bool &ended);
+    LineFault toLineRecord(const RawRecord &record, LineRecord &line);
+    qint64 offset() const { return m_readBefore + (m_pos - m_buffer.get()); }
     StoredResult decode(const RawRecord &record);
 
     ByteSource &m_source;
@@ -82,6 +106,8 @@ private:
     const char *m_pos = nullptr;
     const char *m_end = nullptr;
     bool m_sourceDone = false;
+    bool m_lineMode = false;
+    qint64 m_readBefore = 0; // bytes of the input before the buffered ones
     std::unique_ptr<quint64[]> m_quoteBits;
     std::unique_ptr<quint64[]> m_commaBits;
     std::unique_ptr<quint64[]> m_lowBits;
@@ -90,6 +116,7 @@ private:
     {
         quint64 key = 0;
         qint16 value = 0;
+        double exact = 0;
     };
     std::array<TotalCacheEntry, 256> m_totals{};
     Cp1251 m_codePage;

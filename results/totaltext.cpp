@@ -61,3 +61,33 @@ std::optional<qint16> parseTotal(std::string_view text)
         return std::nullopt;
     return static_cast<qint16>(value);
 }
+
+double exactTotal(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1); // from_chars takes no plus sign
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    return value;
+}
+
+std::optional<qint16> parseScore(std::string_view text)
+{
+    const char *p = text.data();
+    const char *const end = p + text.size();
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    if (p == end)
+        return std::nullopt;
+    int value = 0;
+    for (; p < end; ++p) {
+        if (*p < '0' || *p > '9' || value > 99999)
+            return std::nullopt;
+        value = value * 10 + (*p - '0');
+    }
+    value = negative ? -value : value;
+    if (value < -32768 || value > 32767)
+        return std::nullopt;
+    return static_cast<qint16>(value);
+}

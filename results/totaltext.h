@@ -19,3 +19,10 @@ QString localeTotalText(double total, const QLocale &locale = QLocale());
 // a half to the even neighbour. Empty when the text is not such a number or the rounded value
 // lies outside -32768 .. 32767.
 std::optional<qint16> parseTotal(std::string_view text);
+
+// The exact value of a total that parseTotal accepts.
+double exactTotal(std::string_view text);
+
+// A score as the lenient reader takes it: an optional sign and decimal digits, within
+// -32768 .. 32767.
+std::optional<qint16> parseScore(std::string_view text);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <chrono>
+
+// Advisory locks on a whole results file, as every program that shares the file takes them:
+// shared for reading, exclusive for appending.
+namespace FileLock {
+
+enum class Outcome { Taken, Busy, Unsupported };
+
+// How long a lock is waited for. Every holder keeps it for one read or one write, so only a
+// stuck program makes this run out, and then this one must not hang with it.
+constexpr auto kWait = std::chrono::seconds(10);
+
+// Polls with short, growing pauses rather than blocking, so that a program that never lets go
+// cannot hang this one. A file system without locks (some network ones) gives Unsupported.
+Outcome lock(int fd, short type);
+void unlock(int fd);
+
+} // namespace FileLock

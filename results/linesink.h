@@ -1,0 +1,36 @@
+#pragma once
+
+#include "linefault.h"
+
+#include <QtGlobal>
+#include <array>
+#include <string_view>
+
+// Where one line of a results file lies: its number (from 1) and its bytes from the start of
+// the input. A last line without a line end is not `ended`: more of it may still be written.
+struct LinePlace
+{
+    qint64 number = 0;
+    qint64 start = 0;
+    qint64 end = 0; // after its line end
+    bool ended = true;
+};
+
+// One line read as a record: the name's bytes in the code page, the six scores and the total
+// exactly as written.
+struct LineRecord
+{
+    std::string_view name;
+    std::array<qint16, 6> scores{};
+    double total = 0;
+};
+
+// Takes the lines of a results file from the lenient reader, each either as a record or as a
+// skipped line with the reason.
+class LineSink
+{
+public:
+    virtual ~LineSink() = default;
+    virtual void record(const LinePlace &place, const LineRecord &record) = 0;
+    virtual void skipped(const LinePlace &place, LineFault fault) = 0;
+};
