@@ -1,0 +1,62 @@
+#include "csvwriter.h"
+
+#include <QIODevice>
+
+namespace {
+
+constexpr qsizetype kFlushAt = 1 << 20;
+
+} // namespace
+
+CsvWriter::CsvWriter(QIODevice &device) : m_device(device)
+{
+    m_buffer.reserve(kFlushAt + 4096);
+    m_buffer += "\xEF\xBB\xBF";
+}
+
+CsvWriter::~CsvWriter() = default;
+
+QByteArray CsvWriter::textField(const QString &text)
+{
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && kFormulaStarts.contains(text.front()))
+        return plainField(QLatin1Char('\'') + text);
+    return plainField(text);
+}
+
+QByteArray CsvWriter::plainField(const QString &text)
+{
+    QString field = text;
+    const bool quoted = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char(';')) ||
+                        field.contains(QLatin1Char('"')) || field.contains(QLatin1Char('\r')) ||
+                        field.contains(QLatin1Char('\n')) ||
+                        (!field.isEmpty() && (field.front().isSpace() || field.back().isSpace()));
+    if (!quoted)
+        return field.toUtf8();
+    field.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return '"' + field.toUtf8() + '"';
+}
+
+void CsvWriter::addField(const QByteArray &field)
+{
+    if (m_rowStarted)
+        m_buffer += ',';
+    m_buffer += field;
+    m_rowStarted = true;
+}
+
+void CsvWriter::endRow()
+{
+    m_buffer += "\r\n";
+    m_rowStarted = false;
+    if (m_buffer.size() >= kFlushAt)
+        finish();
+}
+
+bool CsvWriter::finish()
+{
+    if (!m_buffer.isEmpty() && m_device.write(m_buffer) != m_buffer.size())
+        m_failed = true;
+    m_buffer.clear();
+    return !m_failed;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// Writes a table as CSV for a spreadsheet: UTF-8 with a byte-order mark, comma-separated,
+// fields quoted as RFC 4180 has it, CR LF after each row.
+class CsvWriter
+{
+public:
+    explicit CsvWriter(QIODevice &device);
+    ~CsvWriter();
+    CsvWriter(const CsvWriter &) = delete;
+    CsvWriter &operator=(const CsvWriter &) = delete;
+
+    // A text typed by a person: never read as a formula.
+    void addText(const QString &text) { addField(textField(text)); }
+    // A field already made by textField or holding a plain number.
+    void addField(const QByteArray &field);
+    void endRow();
+    // Writes out what is buffered; false when the device refused any of it.
+    bool finish();
+
+    // A text as one field: quoted when it holds a separator, a quote, a line end or blanks at its
+    // ends.
+    static QByteArray plainField(const QString &text);
+    // The same, and with a leading ' when it begins as a formula would (=, +, -, @, tab, CR), so
+    // that a spreadsheet shows it and never works it out.
+    static QByteArray textField(const QString &text);
+
+private:
+    QIODevice &m_device;
+    QByteArray m_buffer;
+    bool m_rowStarted = false;
+    bool m_failed = false;
+};

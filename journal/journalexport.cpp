@@ -1,0 +1,97 @@
+#include "journalexport.h"
+
+#include "cp1251.h"
+#include "csvwriter.h"
+#include "filefollower.h"
+#include "recordsmodel.h"
+#include "resultsparser.h"
+#include "totaltext.h"
+
+#include <QHash>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+// Writes each line of one file as a row as soon as it is read, so that memory does not grow
+// with the files.
+class ExportSink : public FileFollower::Sink
+{
+public:
+    ExportSink(CsvWriter &csv, const QString &file, QTextStream &errors)
+        : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors)
+    {
+    }
+
+    // A file is read once, from its start.
+    void startedOver() override {}
+    void lastLineVoided() override {}
+
+    void record(const LinePlace &place, const LineRecord &record) override
+    {
+        m_csv.addField(m_file);
+        m_csv.addField(QByteArray::number(place.number));
+        m_csv.addField(nameField(record.name));
+        for (qint16 score : record.scores)
+            m_csv.addField(QByteArray::number(score));
+        m_csv.addField(totalText(record.total).toLatin1());
+        m_csv.endRow();
+    }
+    void skipped(const LinePlace &place, LineFault fault) override
+    {
+        m_errors << m_fileName << ':' << place.number << ": " << fault.text() << '\n';
+    }
+
+private:
+    const QByteArray &nameField(std::string_view bytes)
+    {
+        const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+        auto found = m_names.find(key);
+        if (found == m_names.end())
+            found =
+                m_names.insert(QByteArray(bytes.data(), qsizetype(bytes.size())),
+                               CsvWriter::textField(ResultsParser::fieldText(m_codePage, bytes)));
+        return found.value();
+    }
+
+    CsvWriter &m_csv;
+    QByteArray m_file;
+    QString m_fileName;
+    QTextStream &m_errors;
+    Cp1251 m_codePage;
+    QHash<QByteArray, QByteArray> m_names;
+};
+
+} // namespace
+
+JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
+                                         QTextStream &errors)
+{
+    QSaveFile out(csvPath);
+    if (!out.open(QIODevice::WriteOnly)) {
+        errors << csvPath << ": " << QStringLiteral("не удалось создать файл: ")
+               << out.errorString() << '\n';
+        return FileUnreadable;
+    }
+    Status status = AllRead;
+    CsvWriter csv(out);
+    for (const char16_t *title : {u"Файл", u"Строка"})
+        csv.addText(QString::fromUtf16(title));
+    for (int column = RecordsModel::Name; column <= RecordsModel::Total; ++column)
+        csv.addText(RecordsModel::title(column));
+    csv.endRow();
+    for (const QString &file : files) {
+        FileFollower follower(file);
+        ExportSink sink(csv, file, errors);
+        if (follower.poll(sink) != FileFollower::State::Read) {
+            errors << file << ": " << follower.problem() << '\n';
+            status = FileUnreadable;
+        }
+    }
+    if (!csv.finish() || !out.commit()) {
+        errors << csvPath << ": " << QStringLiteral("не удалось записать файл: ")
+               << out.errorString() << '\n';
+        return FileUnreadable;
+    }
+    return status;
+}

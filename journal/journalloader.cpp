@@ -1,0 +1,139 @@
+#include "journalloader.h"
+
+#include "resultsparser.h"
+
+#include <QTimer>
+#include <limits>
+
+// Gathers the lines of one file into batches.
+class JournalLoader::BatchSink : public FileFollower::Sink
+{
+public:
+    BatchSink(JournalLoader &loader, quint16 file, const FileFollower &follower)
+        : m_loader(loader), m_file(file), m_follower(follower)
+    {
+        fresh();
+    }
+    ~BatchSink() override { flush(); }
+
+    void startedOver() override
+    {
+        flush();
+        m_batch->startOver = true;
+    }
+    void lastLineVoided() override
+    {
+        flush();
+        m_batch->voidUnended = true;
+    }
+    void record(const LinePlace &place, const LineRecord &line) override
+    {
+        JournalRecord record;
+        record.total = line.total;
+        record.line = lineNumber(place);
+        record.name = m_loader.nameId(line.name, m_batch->names);
+        record.scores = line.scores;
+        record.file = m_file;
+        record.unended = !place.ended;
+        m_batch->records.push_back(record);
+        if (m_batch->records.size() >= kBatchRecords)
+            flushWithProgress(place);
+    }
+    void skipped(const LinePlace &place, LineFault fault) override
+    {
+        m_batch->skipped.push_back({place.number, fault, m_file, !place.ended});
+        if (m_batch->skipped.size() >= kBatchRecords)
+            flushWithProgress(place);
+    }
+
+private:
+    static quint32 lineNumber(const LinePlace &place)
+    {
+        return quint32(std::min<qint64>(place.number, std::numeric_limits<quint32>::max()));
+    }
+    void fresh()
+    {
+        m_batch = std::make_shared<JournalBatch>();
+        m_batch->file = m_file;
+        m_batch->records.reserve(kBatchRecords);
+    }
+    void flushWithProgress(const LinePlace &place)
+    {
+        flush();
+        emit m_loader.progress(m_file, place.end, m_follower.size());
+    }
+    void flush()
+    {
+        if (m_batch->records.empty() && m_batch->skipped.empty() && m_batch->names.isEmpty() &&
+            !m_batch->startOver && !m_batch->voidUnended)
+            return;
+        m_batch->records.shrink_to_fit();
+        emit m_loader.batchReady(std::move(m_batch));
+        fresh();
+    }
+
+    JournalLoader &m_loader;
+    quint16 m_file;
+    const FileFollower &m_follower;
+    std::shared_ptr<JournalBatch> m_batch;
+};
+
+JournalLoader::JournalLoader(QObject *parent) : QObject(parent) {}
+
+JournalLoader::~JournalLoader() = default;
+
+void JournalLoader::addFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (m_files.size() >= size_t(kMaxFiles))
+            break;
+        m_files.push_back(std::make_unique<FileFollower>(path));
+        m_reported.emplace_back(FileFollower::State::Unread, QString());
+    }
+    lookAtAll();
+}
+
+void JournalLoader::follow()
+{
+    if (!m_timer) {
+        // Made here, so that it lives in the thread the loader was moved to.
+        m_timer = new QTimer(this);
+        m_timer->setSingleShot(true);
+        m_timer->setInterval(kLookInterval);
+        connect(m_timer, &QTimer::timeout, this, &JournalLoader::lookAtAll);
+    }
+    m_timer->start();
+}
+
+void JournalLoader::lookAtAll()
+{
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        FileFollower &follower = *m_files[i];
+        FileFollower::State state;
+        {
+            BatchSink sink(*this, quint16(i), follower);
+            state = follower.poll(sink, &m_cancel);
+        }
+        if (state != m_reported[i].first || follower.problem() != m_reported[i].second) {
+            m_reported[i] = {state, follower.problem()};
+            emit fileStateChanged(int(i), state, follower.problem());
+        }
+    }
+    m_cancel.store(false);
+    emit lookDone();
+    if (m_timer)
+        m_timer->start();
+}
+
+quint32 JournalLoader::nameId(std::string_view bytes, QStringList &newNames)
+{
+    // Most lines in a row are not the same pupil, but the look-up must not copy the bytes.
+    const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    const auto found = m_nameIds.constFind(key);
+    if (found != m_nameIds.cend())
+        return found.value();
+    const auto id = quint32(m_nameIds.size());
+    m_nameIds.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), id);
+    newNames.append(ResultsParser::fieldText(m_codePage, bytes));
+    return id;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "filefollower.h"
+#include "journalbatch.h"
+
+#include <QMainWindow>
+#include <QThread>
+#include <QTimer>
+#include <memory>
+
+class JournalFilter;
+class JournalLoader;
+class PupilsChart;
+class PupilsModel;
+class QDockWidget;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class RecordsModel;
+class SkippedModel;
+
+// The teacher's journal: every record of the results files, a row per pupil, a chart, the lines
+// that could not be read, and export. It reads the files on a thread of its own, follows them
+// as pupils' programs append to them, and never writes to them.
+class JournalWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum class Table { Records, Pupils };
+
+    explicit JournalWindow(QWidget *parent = nullptr);
+    ~JournalWindow() override;
+
+    void openFiles(const QStringList &paths);
+
+    // What the filter shows of the table, as CSV; false, with the reason, when it was not saved.
+    bool saveCsv(Table table, const QString &path, QString *problem = nullptr);
+    // The pupils table, as the filter shows it, as HTML for printing.
+    QString pupilsHtml() const;
+
+signals:
+    // Every file has been looked at, and what was read is in the tables.
+    void lookDone();
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void apply(const std::shared_ptr<JournalBatch> &batch);
+    void showProgress(int file, qint64 done, qint64 size);
+    void finishLook();
+    void noteFileState(int file, FileFollower::State state, const QString &problem);
+    void updateSummary();
+    void chooseFilesToOpen();
+    void chooseCsv(Table table);
+    void printPupils();
+    void savePupilsPdf();
+
+    RecordsModel *m_records;
+    PupilsModel *m_pupils;
+    SkippedModel *m_skipped;
+    JournalFilter *m_recordsFilter;
+    JournalFilter *m_pupilsFilter;
+    QLineEdit *m_search;
+    QTabWidget *m_tabs;
+    QTableView *m_recordsView;
+    QTableView *m_pupilsView;
+    PupilsChart *m_chart;
+    QDockWidget *m_skippedDock;
+    QLabel *m_summary;
+    QLabel *m_problems;
+    QPushButton *m_skippedButton;
+    QProgressBar *m_progress;
+    QPushButton *m_cancel;
+    QTimer m_summaryLater;
+    QStringList m_fileProblems;
+
+    // While a large read goes on, the records stay in file order and are sorted once at its end.
+    int m_heldSortColumn = -1;
+    Qt::SortOrder m_heldSortOrder = Qt::AscendingOrder;
+
+    QThread m_thread;
+    JournalLoader *m_loader;
+};

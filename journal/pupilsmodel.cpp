@@ -1,0 +1,192 @@
+#include "pupilsmodel.h"
+
+#include "collationranks.h"
+#include "recordsmodel.h"
+#include "totaltext.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::array<const char16_t *, PupilsModel::ColumnCount> kTitles = {
+    u"Имя",    u"Попыток", u"Первый итог", u"Лучший итог", u"Последний итог", u"Левая",
+    u"Правая", u"Двойной", u"Движ",        u"Игра 1",      u"Игра 2",         u"Курс пройден"};
+
+quint64 placeOf(const JournalRecord &record)
+{
+    return quint64(record.file) << 32 | record.line;
+}
+
+} // namespace
+
+PupilsModel::PupilsModel(const RecordsModel &records, QObject *parent)
+    : JournalTable(parent), m_records(records)
+{
+    connect(&records, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { add(first, last); });
+    connect(&records, &QAbstractItemModel::rowsRemoved, this, &PupilsModel::rebuild);
+    connect(&records, &QAbstractItemModel::modelReset, this, &PupilsModel::rebuild);
+}
+
+QString PupilsModel::title(int column)
+{
+    return QString::fromUtf16(kTitles[size_t(column)]);
+}
+
+int PupilsModel::pupilOf(quint32 name, std::vector<Pupil> &fresh, QStringList &freshKeys)
+{
+    if (m_pupilOfName.size() <= name)
+        m_pupilOfName.resize(size_t(m_records.nameCount()), -1);
+    int &pupil = m_pupilOfName[name];
+    if (pupil < 0) {
+        const QString key = m_records.foldedName(int(name));
+        const auto found = m_byKey.constFind(key);
+        if (found != m_byKey.cend()) {
+            pupil = found.value();
+        } else {
+            pupil = int(m_pupils.size() + fresh.size());
+            m_byKey.insert(key, pupil);
+            freshKeys.append(key);
+            fresh.push_back({m_records.name(name)});
+        }
+    }
+    return pupil;
+}
+
+void PupilsModel::add(int firstRow, int lastRow)
+{
+    // New pupils are announced before the totals of the new records are counted in.
+    const int before = rowCount();
+    std::vector<Pupil> fresh;
+    QStringList freshKeys;
+    std::vector<int> pupils;
+    pupils.reserve(size_t(lastRow - firstRow + 1));
+    for (int row = firstRow; row <= lastRow; ++row)
+        pupils.push_back(pupilOf(m_records.record(row).name, fresh, freshKeys));
+    if (!fresh.empty()) {
+        beginInsertRows({}, before, before + int(fresh.size()) - 1);
+        m_pupils.insert(m_pupils.end(), std::make_move_iterator(fresh.begin()),
+                        std::make_move_iterator(fresh.end()));
+        m_keys += freshKeys;
+        endInsertRows();
+    }
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const JournalRecord &record = m_records.record(row);
+        Pupil &pupil = m_pupils[size_t(pupils[size_t(row - firstRow)])];
+        const quint64 place = placeOf(record);
+        if (pupil.attempts++ == 0) {
+            pupil.first = pupil.best = pupil.latest = record.total;
+            pupil.firstPlace = pupil.latestPlace = place;
+            pupil.bestScores = record.scores;
+        } else {
+            if (place < pupil.firstPlace) {
+                pupil.first = record.total;
+                pupil.firstPlace = place;
+            }
+            if (place >= pupil.latestPlace) {
+                pupil.latest = record.total;
+                pupil.latestPlace = place;
+            }
+            pupil.best = std::max(pupil.best, record.total);
+            for (size_t i = 0; i < record.scores.size(); ++i)
+                pupil.bestScores[i] = std::max(pupil.bestScores[i], record.scores[i]);
+        }
+        const auto &s = record.scores;
+        pupil.complete = pupil.complete || (s[0] == 10 && s[1] == 10 && s[2] == 10 && s[3] == 10);
+    }
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+void PupilsModel::rebuild()
+{
+    beginResetModel();
+    m_pupils.clear();
+    m_keys.clear();
+    m_byKey.clear();
+    m_pupilOfName.clear();
+    m_ranks.clear();
+    endResetModel();
+    if (m_records.rowCount() > 0)
+        add(0, m_records.rowCount() - 1);
+}
+
+QString PupilsModel::text(int row, int column) const
+{
+    const Pupil &pupil = m_pupils[size_t(row)];
+    switch (column) {
+    case Name:
+        return pupil.name;
+    case Attempts:
+        return QString::number(pupil.attempts);
+    case First:
+        return localeTotalText(pupil.first);
+    case Best:
+        return localeTotalText(pupil.best);
+    case Latest:
+        return localeTotalText(pupil.latest);
+    case Complete:
+        return pupil.complete ? QStringLiteral("да") : QStringLiteral("нет");
+    default:
+        return QString::number(pupil.bestScores[size_t(column - Left)]);
+    }
+}
+
+int PupilsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_pupils.size());
+}
+
+int PupilsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant PupilsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == Name || index.column() == Complete
+                   ? QVariant()
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    return text(index.row(), index.column());
+}
+
+QVariant PupilsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return JournalTable::headerData(section, orientation, role);
+    return title(section);
+}
+
+bool PupilsModel::lessThan(int leftRow, int rightRow, int column) const
+{
+    const Pupil &left = m_pupils[size_t(leftRow)];
+    const Pupil &right = m_pupils[size_t(rightRow)];
+    switch (column) {
+    case Name: {
+        if (m_ranks.size() != m_pupils.size()) {
+            QStringList names;
+            for (const Pupil &pupil : m_pupils)
+                names.append(pupil.name);
+            m_ranks = collationRanks(names);
+        }
+        return m_ranks[size_t(leftRow)] < m_ranks[size_t(rightRow)];
+    }
+    case Attempts:
+        return left.attempts < right.attempts;
+    case First:
+        return left.first < right.first;
+    case Best:
+        return left.best < right.best;
+    case Latest:
+        return left.latest < right.latest;
+    case Complete:
+        return left.complete < right.complete;
+    default:
+        return left.bestScores[size_t(column - Left)] < right.bestScores[size_t(column - Left)];
+    }
+}

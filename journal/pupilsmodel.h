@@ -1,0 +1,76 @@
+#pragma once
+
+#include "journaltable.h"
+
+#include <QHash>
+#include <array>
+#include <vector>
+
+class RecordsModel;
+
+// One row per pupil, worked out from the records as they arrive. Names that differ only in
+// case, ё and е, or blanks are one pupil, shown as the name was first written. Records come in
+// the order of the files and of their lines, which also decides a pupil's first and latest total.
+class PupilsModel : public JournalTable
+{
+    Q_OBJECT
+
+public:
+    enum Column {
+        Name,
+        Attempts,
+        First,
+        Best,
+        Latest,
+        Left,
+        Right,
+        Double,
+        Move,
+        Game1,
+        Game2,
+        Complete,
+        ColumnCount
+    };
+
+    struct Pupil
+    {
+        QString name;
+        int attempts = 0;
+        double first = 0;
+        double best = 0;
+        double latest = 0;
+        quint64 firstPlace = 0; // file and line
+        quint64 latestPlace = 0;
+        std::array<qint16, 6> bestScores{};
+        bool complete = false; // all four exercises at 10 in one attempt
+    };
+
+    explicit PupilsModel(const RecordsModel &records, QObject *parent = nullptr);
+
+    static QString title(int column);
+    const Pupil &pupil(int row) const { return m_pupils[size_t(row)]; }
+    // The cell as text, as the table shows it.
+    QString text(int row, int column) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    int nameOfRow(int row) const override { return row; }
+    int nameCount() const override { return rowCount(); }
+    QString foldedName(int name) const override { return m_keys[name]; }
+    bool lessThan(int leftRow, int rightRow, int column) const override;
+
+private:
+    void add(int firstRow, int lastRow);
+    void rebuild();
+    int pupilOf(quint32 name, std::vector<Pupil> &fresh, QStringList &freshKeys);
+
+    const RecordsModel &m_records;
+    std::vector<Pupil> m_pupils;
+    QStringList m_keys;
+    QHash<QString, int> m_byKey;
+    std::vector<int> m_pupilOfName; // by the records' name ids; -1 not yet seen
+    mutable std::vector<int> m_ranks;
+};
