@@ -441,8 +441,11 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
         place.start = offset();
         LineFault fault;
         place.ended = true;
-        if (m_path == Path::General || !readFast(record))
+        const char *const lineStart = m_pos;
+        if (m_path == Path::General || !readFast(record) || nameHoldsLineEnd(record)) {
+            m_pos = lineStart; // the fast path reads within the buffer only
             fault = readLine(record, place.ended);
+        }
         if (!fault)
             fault = toLineRecord(record, line);
         place.end = offset();
@@ -452,6 +455,15 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
             sink.record(place, line);
         ++place.number;
     }
+}
+
+// The fast path takes a quoted name up to its closing quote, as records are read in the strict
+// mode; here a line end inside it ends the line.
+bool ResultsParser::nameHoldsLineEnd(const RawRecord &record)
+{
+    const auto [start, size] = record.field(0);
+    const std::string_view name(record.base + start, size_t(size));
+    return name.find_first_of("\r\n") != std::string_view::npos;
 }
 
 // One line by the general field reader, up to and with its line end.

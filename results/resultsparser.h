@@ -96,6 +96,7 @@ private:
     FieldRead readField(RawRecord &record, int field);
     void skipSeparator();
     LineFault readLine(RawRecord &record, bool &ended);
+    static bool nameHoldsLineEnd(const RawRecord &record);
     LineFault toLineRecord(const RawRecord &record, LineRecord &line);
     qint64 offset() const { return m_readBefore + (m_pos - m_buffer.get()); }
     StoredResult decode(const RawRecord &record);

@@ -2,14 +2,18 @@
 //
 // Any bytes as res.txt: the general reader and the fast path, with the bytes handed out whole
 // or in small pieces, must agree on every outcome, and nothing may crash, hang or read out of
-// bounds (the build adds AddressSanitizer and UndefinedBehaviorSanitizer). The same bytes as a
+// bounds (the build adds AddressSanitizer and UndefinedBehaviorSanitizer). The lenient reader
+// must agree with itself in the same ways, account for every byte, and take a line as a record
+// only where the strict reader reads that line alone as the same record. The same bytes as a
 // name: the line written for it must stay one record that reads back.
 #include "resultlist.h"
 #include "resultsfailure.h"
 #include "resultsfile.h"
 #include "resultsparser.h"
+#include "totaltext.h"
 
 #include <QString>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +69,84 @@ void check(bool condition)
         std::abort();
 }
 
+// Every line the lenient reader hands out, as comparable text, with its place.
+class LineLog : public LineSink
+{
+public:
+    struct Line
+    {
+        LinePlace place;
+        std::optional<LineRecord> record;
+        LineFault fault;
+    };
+    std::vector<Line> lines;
+    std::string names; // the records' name bytes, which live only during the call
+
+    void record(const LinePlace &place, const LineRecord &record) override
+    {
+        names.append(record.name);
+        names.push_back('\n');
+        lines.push_back({place, record, {}});
+        lines.back().record->name = {};
+    }
+    void skipped(const LinePlace &place, LineFault fault) override
+    {
+        lines.push_back({place, std::nullopt, fault});
+    }
+    bool operator==(const LineLog &other) const
+    {
+        if (names != other.names || lines.size() != other.lines.size())
+            return false;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const Line &a = lines[i];
+            const Line &b = other.lines[i];
+            if (a.place.number != b.place.number || a.place.start != b.place.start ||
+                a.place.end != b.place.end || a.place.ended != b.place.ended ||
+                a.fault != b.fault || a.record.has_value() != b.record.has_value())
+                return false;
+            if (a.record && (a.record->scores != b.record->scores ||
+                             std::memcmp(&a.record->total, &b.record->total, sizeof(double)) != 0))
+                return false;
+        }
+        return true;
+    }
+};
+
+LineLog readLines(const uint8_t *data, size_t size, ResultsParser::Path path, qint64 piece)
+{
+    PieceSource source(data, size, piece);
+    LineLog log;
+    ResultsParser(source, path).readLines(log);
+    return log;
+}
+
+void checkLenient(const uint8_t *data, size_t size, qint64 piece)
+{
+    using Path = ResultsParser::Path;
+    const LineLog general = readLines(data, size, Path::General, 1 << 20);
+    check(readLines(data, size, Path::General, piece) == general);
+    for (qint64 fastPiece : {qint64(1) << 20, piece, qint64(1)})
+        check(readLines(data, size, Path::Fast, fastPiece) == general);
+    qint64 end = 0;
+    for (const LineLog::Line &line : general.lines) {
+        check(line.place.start == end && line.place.end > end);
+        end = line.place.end;
+        if (!line.record)
+            continue;
+        const Outcome alone =
+            read(data + line.place.start, size_t(end - line.place.start), Path::General, 1 << 20);
+        check(alone && alone->first == 1);
+        const StoredResult &strict = alone->second.front();
+        const QString scores[] = {strict.L, strict.R, strict.Dbl, strict.M, strict.G1, strict.G2};
+        for (size_t i = 0; i < 6; ++i) {
+            const QByteArray text = scores[i].toLatin1();
+            check(parseScore({text.constData(), size_t(text.size())}) == line.record->scores[i]);
+        }
+        check(std::abs(line.record->total - strict.Resul) <= 0.5);
+    }
+    check(end == qint64(size));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -77,6 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(read(data, size, Path::Fast, fastPiece) == general);
     for (const StoredResult &record : general ? general->second : std::vector<StoredResult>())
         check(record.Nam.size() <= ResultsParser::kMaxField);
+    checkLenient(data, size, piece);
 
     // The same bytes as a name: its line stays one record, whatever the name holds.
     const QString name =
