@@ -24,7 +24,16 @@ bench_results() {
     "$build/bench/bench_results" load "$work/res.txt" 7
 }
 
-steps=(startup results)
+# The journal: a million records from opening to all of them in the table, with the memory
+# above the idle journal; and the cost of one appended line at the end of that file and of an
+# empty one.
+bench_journal() {
+    "$build/bench/bench_results" generate "$work/journal.txt" 1000000
+    "$build/bench/bench_journal" load "$work/journal.txt" 1000000
+    "$build/bench/bench_journal" live "$work/journal.txt"
+}
+
+steps=(startup results journal)
 
 failed=0
 for step in "${steps[@]}"; do

@@ -192,7 +192,7 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
         ResultsParser(source).readLines(tracker, m_nextLine, m_offset);
     } catch (const ResultsFailure &) {
         if (source.cancelled())
-            return fail(State::Cancelled, QStringLiteral("чтение прервано"));
+            return stop();
         return fail(State::Unreadable, readProblem(source.error() ? source.error() : EIO));
     }
     // Only the bytes before the last ended line are checked; an unended line is read again.
@@ -202,6 +202,11 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
         m_tail.clear();
     m_problem.clear();
     return m_state = State::Read;
+}
+
+FileFollower::State FileFollower::stop()
+{
+    return fail(State::Cancelled, QStringLiteral("чтение прервано"));
 }
 
 // A file rewritten in place, at least as long as before, still shows itself in the bytes just

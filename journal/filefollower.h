@@ -41,6 +41,8 @@ public:
     // Reads what was added since the last look. Setting `cancel` stops a long read; the file is
     // then no longer followed, and what was handed out stays.
     State poll(Sink &sink, const std::atomic_bool *cancel = nullptr);
+    // No longer follows the file, as after a cancelled read.
+    State stop();
 
 private:
     State fail(State state, QString problem);

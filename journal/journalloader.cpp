@@ -9,8 +9,8 @@
 class JournalLoader::BatchSink : public FileFollower::Sink
 {
 public:
-    BatchSink(JournalLoader &loader, quint16 file, const FileFollower &follower)
-        : m_loader(loader), m_file(file), m_follower(follower)
+    BatchSink(JournalLoader &loader, quint16 file, const FileFollower &follower, bool &dropped)
+        : m_loader(loader), m_file(file), m_follower(follower), m_dropped(dropped)
     {
         fresh();
     }
@@ -53,7 +53,7 @@ private:
     }
     void fresh()
     {
-        m_batch = std::make_shared<JournalBatch>();
+        m_batch = m_loader.spareBatch();
         m_batch->file = m_file;
         m_batch->records.reserve(kBatchRecords);
     }
@@ -67,7 +67,12 @@ private:
         if (m_batch->records.empty() && m_batch->skipped.empty() && m_batch->names.isEmpty() &&
             !m_batch->startOver && !m_batch->voidUnended)
             return;
-        m_batch->records.shrink_to_fit();
+        while (!m_loader.m_ahead.tryAcquire(1, 50)) {
+            if (m_loader.m_cancel.load()) {
+                m_dropped = true; // the window is going, or reading is cancelled
+                return;
+            }
+        }
         emit m_loader.batchReady(std::move(m_batch));
         fresh();
     }
@@ -75,12 +80,35 @@ private:
     JournalLoader &m_loader;
     quint16 m_file;
     const FileFollower &m_follower;
+    bool &m_dropped;
     std::shared_ptr<JournalBatch> m_batch;
 };
 
 JournalLoader::JournalLoader(QObject *parent) : QObject(parent) {}
 
 JournalLoader::~JournalLoader() = default;
+
+void JournalLoader::batchTaken(std::shared_ptr<JournalBatch> batch)
+{
+    m_ahead.release();
+    std::vector<JournalRecord> records = std::move(batch->records);
+    records.clear();
+    *batch = JournalBatch();
+    batch->records = std::move(records);
+    const QMutexLocker locker(&m_spareLock);
+    if (m_spare.size() < size_t(kBatchesAhead) + 1)
+        m_spare.push_back(std::move(batch));
+}
+
+std::shared_ptr<JournalBatch> JournalLoader::spareBatch()
+{
+    const QMutexLocker locker(&m_spareLock);
+    if (m_spare.empty())
+        return std::make_shared<JournalBatch>();
+    std::shared_ptr<JournalBatch> batch = std::move(m_spare.back());
+    m_spare.pop_back();
+    return batch;
+}
 
 void JournalLoader::addFiles(const QStringList &paths)
 {
@@ -110,10 +138,15 @@ void JournalLoader::lookAtAll()
     for (size_t i = 0; i < m_files.size(); ++i) {
         FileFollower &follower = *m_files[i];
         FileFollower::State state;
+        bool dropped = false;
         {
-            BatchSink sink(*this, quint16(i), follower);
+            BatchSink sink(*this, quint16(i), follower, dropped);
             state = follower.poll(sink, &m_cancel);
         }
+        // What the window did not get is gone: the file is no longer followed, rather than
+        // followed with a gap.
+        if (dropped)
+            state = follower.stop();
         if (state != m_reported[i].first || follower.problem() != m_reported[i].second) {
             m_reported[i] = {state, follower.problem()};
             emit fileStateChanged(int(i), state, follower.problem());

@@ -5,7 +5,9 @@
 #include "journalbatch.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QObject>
+#include <QSemaphore>
 #include <QStringList>
 #include <atomic>
 #include <memory>
@@ -25,6 +27,7 @@ public:
     static constexpr int kMaxFiles = 65535;
     static constexpr int kLookInterval = 500; // ms
     static constexpr size_t kBatchRecords = 1 << 16;
+    static constexpr int kBatchesAhead = 2;
 
     explicit JournalLoader(QObject *parent = nullptr);
     ~JournalLoader() override;
@@ -35,6 +38,10 @@ public:
     void follow();
     // Stops the reads under way; the files they were reading are no longer followed.
     void cancel() { m_cancel.store(true); }
+    // The window took a batch in, and gives it back to be filled again. Reading waits while
+    // kBatchesAhead batches are not yet taken, so that a fast reader does not pile up a slow
+    // window's memory.
+    void batchTaken(std::shared_ptr<JournalBatch> batch);
 
 signals:
     void batchReady(std::shared_ptr<JournalBatch> batch);
@@ -48,6 +55,7 @@ private:
     class BatchSink;
 
     void lookAtAll();
+    std::shared_ptr<JournalBatch> spareBatch();
     quint32 nameId(std::string_view bytes, QStringList &newNames);
 
     std::vector<std::unique_ptr<FileFollower>> m_files;
@@ -55,5 +63,10 @@ private:
     QHash<QByteArray, quint32> m_nameIds;
     Cp1251 m_codePage;
     std::atomic_bool m_cancel = false;
+    QSemaphore m_ahead{kBatchesAhead};
+    // Batches to fill again: their memory is already there, where a new one would fault in
+    // its pages anew.
+    QMutex m_spareLock;
+    std::vector<std::shared_ptr<JournalBatch>> m_spare;
     QTimer *m_timer = nullptr;
 };

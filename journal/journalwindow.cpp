@@ -210,6 +210,7 @@ void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
     }
     m_records->apply(*batch);
     m_skipped->apply(*batch);
+    m_loader->batchTaken(batch);
 }
 
 void JournalWindow::showProgress(int file, qint64 done, qint64 size)

@@ -39,7 +39,7 @@ void RecordsModel::addFiles(const QStringList &paths)
                                 ? info.fileName()
                                 : info.dir().dirName() + QLatin1Char('/') + info.fileName());
     }
-    if (!m_records.empty())
+    if (m_records.size() > 0)
         emit dataChanged(index(0, File), index(rowCount() - 1, File));
 }
 
@@ -59,28 +59,26 @@ void RecordsModel::apply(const JournalBatch &batch)
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + int(batch.records.size()) - 1);
-    m_records.insert(m_records.end(), batch.records.cbegin(), batch.records.cend());
+    m_records.append(batch.records);
     endInsertRows();
 }
 
 void RecordsModel::dropFile(quint16 file)
 {
-    const auto ofFile = [file](const JournalRecord &record) { return record.file == file; };
-    if (std::none_of(m_records.cbegin(), m_records.cend(), ofFile))
-        return;
+    // Rare (a file replaced or cut shorter), and the rows left move: the table starts afresh.
     beginResetModel();
-    std::erase_if(m_records, ofFile);
+    m_records.removeIf([file](const JournalRecord &record) { return record.file == file; });
     endResetModel();
 }
 
 void RecordsModel::dropUnended(quint16 file)
 {
     // It is the file's last line, so it lies near the end.
-    for (auto row = qsizetype(m_records.size()) - 1; row >= 0; --row) {
-        const JournalRecord &record = m_records[size_t(row)];
+    for (qsizetype row = m_records.size() - 1; row >= 0; --row) {
+        const JournalRecord &record = m_records[row];
         if (record.file == file && record.unended) {
             beginRemoveRows({}, int(row), int(row));
-            m_records.erase(m_records.begin() + row);
+            m_records.erase(row);
             endRemoveRows();
             return;
         }
@@ -101,7 +99,7 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const JournalRecord &record = m_records[size_t(index.row())];
+    const JournalRecord &record = m_records[index.row()];
     const int column = index.column();
     if (role == Qt::TextAlignmentRole)
         return column == Name || column == File ? QVariant()
@@ -133,8 +131,8 @@ QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool RecordsModel::lessThan(int leftRow, int rightRow, int column) const
 {
-    const JournalRecord &left = m_records[size_t(leftRow)];
-    const JournalRecord &right = m_records[size_t(rightRow)];
+    const JournalRecord &left = m_records[leftRow];
+    const JournalRecord &right = m_records[rightRow];
     switch (column) {
     case Name:
         if (m_ranks.size() != size_t(m_names.size()))

@@ -3,6 +3,7 @@
 #include "journalbatch.h"
 #include "journalrecord.h"
 #include "journaltable.h"
+#include "recordstore.h"
 
 #include <QStringList>
 #include <vector>
@@ -27,7 +28,7 @@ public:
 
     void apply(const JournalBatch &batch);
 
-    const JournalRecord &record(int row) const { return m_records[size_t(row)]; }
+    const JournalRecord &record(int row) const { return m_records[row]; }
     const QString &name(quint32 id) const { return m_names[id]; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -35,7 +36,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    int nameOfRow(int row) const override { return int(m_records[size_t(row)].name); }
+    int nameOfRow(int row) const override { return int(m_records[row].name); }
     int nameCount() const override { return int(m_names.size()); }
     QString foldedName(int name) const override { return m_folded[name]; }
     bool lessThan(int leftRow, int rightRow, int column) const override;
@@ -44,7 +45,7 @@ private:
     void dropFile(quint16 file);
     void dropUnended(quint16 file);
 
-    std::vector<JournalRecord> m_records;
+    RecordStore m_records;
     QStringList m_names;
     QStringList m_folded;
     QStringList m_files;
