@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -49,8 +50,13 @@ QTableView *makeTable(QAbstractItemModel &model, const QString &name, QWidget *p
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->hide();
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    view->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView *header = view->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    // Numbers take the width of their heading; the first column, a name, that of a long one.
+    view->resizeColumnsToContents();
+    header->resizeSection(
+        0, view->fontMetrics().horizontalAdvance(QStringLiteral("Кузнецова Мария Ивановна")));
     return view;
 }
 
@@ -63,7 +69,7 @@ JournalWindow::JournalWindow(QWidget *parent)
       m_pupilsFilter(new JournalFilter(*m_pupils, this)), m_loader(new JournalLoader)
 {
     setWindowTitle(QStringLiteral("Журнал результатов"));
-    resize(960, 640);
+    resize(1000, 680);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -83,9 +89,13 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_pupilsView = makeTable(*m_pupilsFilter, QStringLiteral("pupils"), m_tabs);
     m_chart = new PupilsChart(*m_pupilsFilter, m_tabs);
     m_chart->setObjectName(QStringLiteral("chart"));
+    auto *chartArea = new QScrollArea(m_tabs);
+    chartArea->setWidget(m_chart);
+    chartArea->setWidgetResizable(true);
+    chartArea->setFrameShape(QFrame::NoFrame);
     m_tabs->addTab(m_recordsView, QStringLiteral("Записи"));
     m_tabs->addTab(m_pupilsView, QStringLiteral("Ученики"));
-    m_tabs->addTab(m_chart, QStringLiteral("Диаграмма"));
+    m_tabs->addTab(chartArea, QStringLiteral("Диаграмма"));
     layout->addWidget(m_tabs, 1);
     setCentralWidget(central);
 
@@ -98,8 +108,12 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_skippedDock->setObjectName(QStringLiteral("skippedDock"));
     auto *skippedView = makeTable(*m_skipped, QStringLiteral("skipped"), m_skippedDock);
     skippedView->setSortingEnabled(false);
+    skippedView->horizontalHeader()->resizeSection(
+        SkippedModel::Line,
+        skippedView->fontMetrics().horizontalAdvance(QStringLiteral("Строка 0000000")));
     m_skippedDock->setWidget(skippedView);
     addDockWidget(Qt::BottomDockWidgetArea, m_skippedDock);
+    resizeDocks({m_skippedDock}, {160}, Qt::Vertical);
     m_skippedDock->hide();
 
     buildMenus();

@@ -9,6 +9,7 @@
 #include <QSortFilterProxyModel>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 PupilsChart::PupilsChart(const QSortFilterProxyModel &pupils, QWidget *parent)
     : QChartView(parent), m_pupils(pupils)
@@ -64,11 +65,15 @@ void PupilsChart::redraw()
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto *values = new QValueAxis;
-    values->setRange(low, high);
-    values->setLabelFormat(QStringLiteral("%g"));
+    values->setRange(std::floor(low), std::ceil(high));
+    values->setTickCount(int(std::ceil(high) - std::floor(low)) + 1);
+    values->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
     chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setLocalizeNumbers(true);
+    // Room for every name to be read: the chart grows, and the tab scrolls.
+    setMinimumHeight(kChrome + kPerPupil * shown);
 
     QChart *old = this->chart();
     setChart(chart);

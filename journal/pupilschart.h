@@ -16,6 +16,8 @@ class PupilsChart : public QChartView
 
 public:
     static constexpr int kMaxPupils = 40;
+    static constexpr int kPerPupil = 36; // pixels for a pupil's two bars and name
+    static constexpr int kChrome = 140;  // the title, the axis and the legend
 
     PupilsChart(const QSortFilterProxyModel &pupils, QWidget *parent = nullptr);
 
