@@ -201,8 +201,14 @@ void JournalWindow::buildStatusBar()
 
 void JournalWindow::openFiles(const QStringList &paths)
 {
-    const int room = JournalLoader::kMaxFiles - int(m_records->files().size());
-    const QStringList taken = paths.mid(0, std::max(room, 0));
+    // A file opened twice would show each of its records twice.
+    QStringList taken;
+    for (const QString &path : paths) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (!m_records->files().contains(absolute) && !taken.contains(absolute) &&
+            m_records->files().size() + taken.size() < JournalLoader::kMaxFiles)
+            taken.append(absolute);
+    }
     if (taken.isEmpty())
         return;
     m_records->addFiles(taken);

@@ -90,12 +90,6 @@ QByteArray line(const QString &name, int score, const char *total)
            total + "\r\n";
 }
 
-// Numbers as the window shows them under the test's locale.
-QString localized(QString text)
-{
-    return text.replace('.', QLocale().decimalPoint());
-}
-
 bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode)
 {
     QFile file(path);
@@ -266,11 +260,11 @@ void JournalTest::pupilSummaries()
     QTemporaryDir folder;
     const QString first = folder.filePath("first.txt");
     const QString second = folder.filePath("second.txt");
-    QVERIFY(writeFile(second, line("ёжик", 10, "5") + "\"Ann\",10,9,10,10,3,4,4.875\r\n",
+    QVERIFY(writeFile(second, line("ёжик", 10, "5") + "\"=<Ann>\",10,9,10,10,3,4,4.875\r\n",
                       QIODevice::WriteOnly));
     QVERIFY(writeFile(first,
                       line("Ёжик ", 4, "4.25") + line("ЕЖИК", 7, "4.625") +
-                          "\"Ann\",9,10,10,10,5,2,4.875\r\n",
+                          "\"=<Ann>\",9,10,10,10,5,2,4.875\r\n",
                       QIODevice::WriteOnly));
     JournalWindow window;
     QSignalSpy looked(&window, &JournalWindow::lookDone);
@@ -285,8 +279,17 @@ void JournalTest::pupilSummaries()
             cells << pupils->index(row, column).data().toString();
         rows << cells.join('|');
     }
-    QCOMPARE(rows, (QStringList{localized("Ёжик |3|4.25|5|5|10|10|10|10|0|0|да"),
-                                localized("Ann|2|4.875|4.875|4.875|10|10|10|10|5|4|нет")}));
+    QCOMPARE(rows, (QStringList{"Ёжик |3|4,25|5|5|10|10|10|10|0|0|да",
+                                "=<Ann>|2|4,875|4,875|4,875|10|10|10|10|5|4|нет"}));
+    // The print shows a name as it is, the CSV as text.
+    QVERIFY(window.pupilsHtml().contains("<td align='left'>=&lt;Ann&gt;</td>"));
+    const QString csv = folder.filePath("pupils.csv");
+    QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
+    QFile saved(csv);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    QCOMPARE(lines.value(2),
+             QString("'=<Ann>,2,\"4,875\",\"4,875\",\"4,875\",10,10,10,10,5,4,нет\r").toUtf8());
 }
 
 void JournalTest::exportWithoutWindow()
@@ -360,12 +363,14 @@ void JournalTest::windowSortsFiltersAndFollows()
     QTRY_COMPARE_WITH_TIMEOUT(records->model()->rowCount(), 3, 5000);
     QCOMPARE(column(1).split(' ').size(), 3);
     clickHeader(7);
-    QCOMPARE(column(7), localized("0.5 4.125 5"));
+    QCOMPARE(column(7), "0,5 4,125 5");
 }
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Totals with a decimal comma, which the CSV must quote.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     JournalTest test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
