@@ -1,13 +1,55 @@
+#include "commandline.h"
+#include "dialogs.h"
 #include "program.h"
+#include "resultsfile.h"
 #include "runtime.h"
 
 #include <QApplication>
+#include <cstdio>
+
+namespace {
+
+// Without any of these Qt cannot open a window and would abort instead of exiting.
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Result command = CommandLine::parse(arguments);
+    switch (command.action) {
+    case CommandLine::Action::Run:
+        break;
+    case CommandLine::Action::ShowHelp:
+    case CommandLine::Action::ShowVersion:
+        std::fputs(command.message.toLocal8Bit().constData(), stdout);
+        return command.exitStatus;
+    case CommandLine::Action::BadUsage:
+    case CommandLine::Action::BadResultsFile:
+        std::fputs(command.message.toLocal8Bit().constData(), stderr);
+        if (command.action == CommandLine::Action::BadUsage || !hasDisplay())
+            return command.exitStatus;
+        break;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Мышь"));
-    Program program;
+    // The names a desktop shell finds the installed desktop entry by, and with it the icon, for
+    // every window: the application id under Wayland, the window class (the desktop entry's
+    // StartupWMClass, plain ASCII as X11 wants) under X11. No window title is made from them.
+    QApplication::setApplicationName(QStringLiteral("mouse-tutor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor"));
+    Program program{ResultsFile(command.resultsPath)};
+    if (command.action == CommandLine::Action::BadResultsFile) {
+        msgBox(command.boxText, BoxStyle::ErrorOk, QStringLiteral("Мышь"));
+        return command.exitStatus;
+    }
     program.start();
     // The name prompt may already have ended the run (an error on start-up).
     return Runtime::hasEnded() ? 0 : QApplication::exec();

@@ -19,7 +19,7 @@ static void initResources()
     Q_INIT_RESOURCE(assets);
 }
 
-Program::Program()
+Program::Program(ResultsFile resultsFile) : m_resultsFile(std::move(resultsFile))
 {
     initResources();
     installFontSubstitutions();

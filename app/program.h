@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resultsfile.h"
+
 #include <memory>
 
 class DD;
@@ -14,7 +16,9 @@ class Form4;
 class Program
 {
 public:
-    Program();
+    // `resultsFile` is where the results table reads and appends: res.txt in the working
+    // directory unless the command line named another file.
+    explicit Program(ResultsFile resultsFile = ResultsFile());
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
@@ -28,8 +32,10 @@ public:
     Form4 &form4();
     DD &dd();
     FRes &fres();
+    const ResultsFile &resultsFile() const { return m_resultsFile; }
 
 private:
+    const ResultsFile m_resultsFile;
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;

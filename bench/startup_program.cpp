@@ -10,7 +10,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     PromptWatcher watcher;
     app.installEventFilter(&watcher);
-    QApplication::setApplicationName(QStringLiteral("Мышь"));
+    QApplication::setApplicationName(QStringLiteral("mouse-tutor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor"));
     Program program;
     program.start();
     return Runtime::hasEnded() ? 0 : QApplication::exec();

@@ -237,7 +237,7 @@ void Form1::Res()
     Resul = Sum / 8.0;
 
     FRes &fres = m_program.fres();
-    const ResultsFile file;
+    const ResultsFile &file = m_program.resultsFile();
     // A file that cannot be read, or holds fewer than nine records, shows no stored row.
     try {
         const ResultList list = file.LoadResults();

@@ -37,7 +37,8 @@ public:
     Int16 G1;         // catch game score
     Int16 G2;         // sort game score
 
-    // Works out the total, shows the results table and appends the user's line to res.txt.
+    // Works out the total, shows the results table and appends the user's line to the results
+    // file (res.txt unless the command line named another).
     void Res();
 
     // What tells the left-button exercise from the right-button one.

@@ -11,6 +11,9 @@ writes the same bytes. Pictures:
   assets/flags/<country>.ico  -- twelve flags, same icon format
   assets/portrait.gif         -- 69x64, GIF87a, 256 colours, interlaced
   assets/assets.qrc           -- Qt resource list of all of the above
+  packaging/icons/NxN.png     -- the application icon, N = 16, 24, 32, 48, 64, 128, 256,
+                                 8-bit RGBA
+  packaging/icons/scalable.svg -- the same icon as a scalable picture
 
 After writing, the script reads every file back with its own small parsers
 and checks it; if ImageMagick's `identify` is installed it is asked too.
@@ -22,6 +25,8 @@ import shutil
 import struct
 import subprocess
 import sys
+import zlib
+from xml.etree import ElementTree
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 ASSETS = os.path.join(ROOT, "assets")
@@ -1316,6 +1321,306 @@ def quantise(rgb_rows, limit=256):
 
 
 # ---------------------------------------------------------------------------
+# The application icon: the toy mouse of toymouse.ico, for the desktop's menus
+# and docks. At 16 and 32 pixels it is the window icon's own pixels, at 24 a
+# hand-placed picture in the same style; every larger size is drawn again from
+# the same shapes, anti-aliased for that size, with an outline at least one and
+# a half pixels wide. The SVG holds the same shapes for any other size.
+# ---------------------------------------------------------------------------
+
+APP_ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+APP_ICON_DIR = os.path.join(ROOT, "packaging", "icons")
+TOY = dict(TOY_PALETTE)
+
+
+class Sdf:
+    """A shape as a signed distance in drawing units (negative inside) and its bounding box."""
+
+    def __init__(self, distance, box):
+        self.distance = distance
+        self.box = box  # x0, y0, x1, y1
+
+    def grown(self, by):
+        x0, y0, x1, y1 = self.box
+        return Sdf(lambda x, y: self.distance(x, y) - by, (x0 - by, y0 - by, x1 + by, y1 + by))
+
+
+def sdf_ellipse(cx, cy, rx, ry):
+    def distance(x, y):
+        # The implicit function over the length of its gradient: exact enough within a
+        # few pixels of the edge, which is all the edge's coverage and the outline need.
+        dx, dy = (x - cx) / rx, (y - cy) / ry
+        f = dx * dx + dy * dy - 1.0
+        g = 2.0 * math.hypot(dx / rx, dy / ry)
+        return f / g if g > 1e-9 else -min(rx, ry)
+
+    return Sdf(distance, (cx - rx, cy - ry, cx + rx, cy + ry))
+
+
+def sdf_polygon(points):
+    inside = polygon(points)
+    edges = list(zip(points, points[1:] + points[:1]))
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+
+    def distance(x, y):
+        d = min(_segment_distance(x, y, x0, y0, x1, y1) for (x0, y0), (x1, y1) in edges)
+        return -d if inside(x, y) else d
+
+    return Sdf(distance, (min(xs), min(ys), max(xs), max(ys)))
+
+
+def sdf_line(points, width):
+    segs = list(zip(points, points[1:]))
+    half = width / 2.0
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+
+    def distance(x, y):
+        return min(_segment_distance(x, y, x0, y0, x1, y1) for (x0, y0), (x1, y1) in segs) - half
+
+    return Sdf(distance, (min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half))
+
+
+def sdf_union(*shapes):
+    boxes = [s.box for s in shapes]
+    return Sdf(lambda x, y: min(s.distance(x, y) for s in shapes),
+               (min(b[0] for b in boxes), min(b[1] for b in boxes),
+                max(b[2] for b in boxes), max(b[3] for b in boxes)))
+
+
+class RGBACanvas:
+    """size x size straight-alpha pixels; shapes in 32-unit drawing coordinates."""
+
+    def __init__(self, size):
+        self.size = size
+        self.k = size / 32.0
+        self.px = [[(0.0, 0.0, 0.0, 0.0)] * size for _ in range(size)]
+
+    def fill(self, shape, colour):
+        """Paint `shape` over what is there; colour is (r, g, b) or f(x, y) -> (r, g, b)."""
+        k = self.k
+        x0, y0, x1, y1 = shape.box
+        for py in range(max(0, int(y0 * k) - 1), min(self.size, int(math.ceil(y1 * k)) + 1)):
+            y = (py + 0.5) / k
+            row = self.px[py]
+            for px in range(max(0, int(x0 * k) - 1), min(self.size, int(math.ceil(x1 * k)) + 1)):
+                x = (px + 0.5) / k
+                cover = 0.5 - shape.distance(x, y) * k
+                if cover <= 0.0:
+                    continue
+                cover = min(1.0, cover)
+                r, g, b = colour(x, y) if callable(colour) else colour
+                dr, dg, db, da = row[px]
+                a = cover + da * (1.0 - cover)
+                row[px] = (tuple((c * cover + d * da * (1.0 - cover)) / a for c, d in ((r, dr), (g, dg), (b, db)))
+                           + (a,))
+
+    def rgba(self):
+        return [[tuple(int(round(c)) for c in (r, g, b)) + (int(round(a * 255)),) for r, g, b, a in row]
+                for row in self.px]
+
+
+def toy_shapes():
+    """The toy mouse of draw_toymouse as distance shapes, in the same drawing units."""
+    tail = bezier((7.0, 23.0), (1.5, 24.0), (0.0, 15.0), (4.0, 12.0), 20) + \
+        bezier((4.0, 12.0), (7.5, 9.5), (10.5, 13.5), (7.5, 15.5), 12)[1:]
+    return {
+        "tail": tail,
+        "body": sdf_union(sdf_ellipse(14.0, 20.0, 10.2, 7.8), sdf_ellipse(21.5, 19.5, 6.5, 5.6),
+                          sdf_polygon([(22.0, 14.6), (30.4, 21.4), (22.0, 25.0)])),
+        "feet": [(9.0, 28.0, 2.8, 1.7), (20.0, 27.6, 2.8, 1.7)],
+        "belly": (16.0, 27.5, 10.0, 4.2),
+        "ear": (18.5, 11.8, 4.7, 4.9),
+        "eye": (24.5, 17.6, 1.45, 1.7),
+        "nose": (29.8, 21.2, 1.3),
+    }
+
+
+# The body's shading bands: lighter back, darker lower edge, as in the window icon. A band's
+# edge is the line y + 0.12 (x - 14) = t.
+BANDS = ((19.5, "grey"), (24.5, "dark"))
+BAND_SLOPE = 0.12
+
+
+def draw_app_icon(size):
+    c = RGBACanvas(size)
+    s = toy_shapes()
+    # The outline: one pixel at the small sizes, thicker as the picture grows.
+    line = max(1.5, size * 0.02) / c.k
+
+    c.fill(sdf_line(s["tail"], 1.35 + 2 * line * 0.8), TOY["outline"])
+    c.fill(sdf_line(s["tail"], 1.35), TOY["tail"])
+    feet = [sdf_ellipse(*f) for f in s["feet"]]
+    for foot in feet:
+        c.fill(foot.grown(line), TOY["outline"])
+    c.fill(s["body"].grown(line), TOY["outline"])
+    for foot in feet:
+        c.fill(foot, TOY["pink"])
+    belly = sdf_ellipse(*s["belly"])
+    norm = math.hypot(1.0, BAND_SLOPE)
+
+    def shade(x, y):
+        colour = TOY["light"]
+        t = y + BAND_SLOPE * (x - 14.0)
+        for edge, name in BANDS:
+            colour = mix(colour, TOY[name], 0.5 + (t - edge) / norm * c.k)
+        return mix(colour, TOY["belly"], 0.5 - belly.distance(x, y) * c.k)
+
+    c.fill(s["body"], shade)
+    ex, ey, erx, ery = s["ear"]
+    c.fill(sdf_ellipse(ex, ey, erx, ery), TOY["outline"])
+    c.fill(sdf_ellipse(ex, ey, erx - line, ery - line), TOY["light"])
+    c.fill(sdf_ellipse(ex + 0.4, ey + 0.5, (erx - line) * 0.62, (ery - line) * 0.67), TOY["pink"])
+    c.fill(sdf_ellipse(*s["eye"]), TOY["black"])
+    ix, iy, irx, iry = s["eye"]
+    c.fill(sdf_ellipse(ix + 0.55, iy - 0.55, 0.5, 0.5), TOY["white"])
+    nx, ny, nr = s["nose"]
+    c.fill(sdf_ellipse(nx, ny, nr, nr), TOY["pinkdark"])
+    return c.rgba()
+
+
+def toymouse_rgba(size):
+    """The window icon's own pixels at 16 or 32, opaque or clear."""
+    canvas = draw_toymouse(size)
+    palette = [rgb for _, rgb in canvas.palette]
+    return [[(0, 0, 0, 0) if v is None else palette[v] + (255,) for v in row] for row in canvas.px]
+
+
+def _png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def png_bytes(rgba_rows):
+    """8-bit RGBA, no filtering, no metadata: the same pixels give the same bytes."""
+    h, w = len(rgba_rows), len(rgba_rows[0])
+    raw = b"".join(b"\0" + bytes(v for p in row for v in p) for row in rgba_rows)
+    return (b"\x89PNG\r\n\x1a\n" + _png_chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
+            + _png_chunk(b"IDAT", zlib.compress(raw, 9)) + _png_chunk(b"IEND", b""))
+
+
+def read_png(data):
+    """Reads back what png_bytes writes; returns rows of (r, g, b, a)."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+    p, chunks = 8, {}
+    while p < len(data):
+        length, = struct.unpack_from(">I", data, p)
+        kind, body = data[p + 4:p + 8], data[p + 8:p + 8 + length]
+        crc, = struct.unpack_from(">I", data, p + 8 + length)
+        assert crc == zlib.crc32(kind + body) & 0xFFFFFFFF, "bad chunk checksum"
+        chunks[kind] = chunks.get(kind, b"") + body
+        p += 12 + length
+    w, h, depth, kind, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
+    assert (depth, kind, interlace) == (8, 6, 0) and b"IEND" in chunks
+    raw = zlib.decompress(chunks[b"IDAT"])
+    stride = 1 + 4 * w
+    assert len(raw) == stride * h
+    rows = []
+    for y in range(h):
+        line = raw[y * stride: (y + 1) * stride]
+        assert line[0] == 0, "unfiltered rows expected"
+        rows.append([tuple(line[1 + 4 * x: 5 + 4 * x]) for x in range(w)])
+    return rows
+
+
+def _n(v):
+    return ("%.2f" % v).rstrip("0").rstrip(".")
+
+
+def app_icon_svg():
+    """The same shapes as draw_app_icon, as a scalable picture in the same 32-unit space."""
+    s = toy_shapes()
+    line = 0.64  # the outline of the 256-pixel picture
+    hexc = lambda name: "#%02x%02x%02x" % TOY[name]
+    ell = lambda cx, cy, rx, ry, extra: '<ellipse cx="%s" cy="%s" rx="%s" ry="%s" %s/>' % (
+        _n(cx), _n(cy), _n(rx), _n(ry), extra)
+    tail = " ".join("%s,%s" % (_n(x), _n(y)) for x, y in s["tail"])
+    back, head, snout = (14.0, 20.0, 10.2, 7.8), (21.5, 19.5, 6.5, 5.6), "22,14.6 30.4,21.4 22,25"
+    body = [ell(*back, "%s"), ell(*head, "%s"), '<polygon points="%s" %%s/>' % snout]
+    outline = 'fill="%s" stroke="%s" stroke-width="%s" stroke-linejoin="round"' % (
+        hexc("outline"), hexc("outline"), _n(2 * line))
+
+    def band(edge):
+        left, right = edge + BAND_SLOPE * 14.0, edge - BAND_SLOPE * 18.0
+        return "0,%s 32,%s 32,32 0,32" % (_n(left), _n(right))
+
+    ex, ey, erx, ery = s["ear"]
+    ix, iy, _, _ = s["eye"]
+    nx, ny, nr = s["nose"]
+    lines = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 32 32">',
+        '  <title>Мышь</title>',
+        '  <defs>',
+        '    <clipPath id="body">',
+        "      " + "".join(b % "" for b in body),
+        '    </clipPath>',
+        '  </defs>',
+        '  <g fill="none" stroke-linecap="round" stroke-linejoin="round">',
+        '    <polyline points="%s" stroke="%s" stroke-width="%s"/>' % (tail, hexc("outline"), _n(1.35 + 1.6 * line)),
+        '    <polyline points="%s" stroke="%s" stroke-width="1.35"/>' % (tail, hexc("tail")),
+        '  </g>',
+    ]
+    lines += ["  " + ell(*f, outline) for f in s["feet"]]
+    lines += ["  " + b % outline for b in body]
+    lines += ["  " + ell(*f, 'fill="%s"' % hexc("pink")) for f in s["feet"]]
+    lines += [
+        '  <g clip-path="url(#body)">',
+        '    <rect width="32" height="32" fill="%s"/>' % hexc("light"),
+        '    <polygon points="%s" fill="%s"/>' % (band(BANDS[0][0]), hexc(BANDS[0][1])),
+        '    <polygon points="%s" fill="%s"/>' % (band(BANDS[1][0]), hexc(BANDS[1][1])),
+        "    " + ell(*s["belly"], 'fill="%s"' % hexc("belly")),
+        '  </g>',
+        "  " + ell(ex, ey, erx, ery, 'fill="%s"' % hexc("outline")),
+        "  " + ell(ex, ey, erx - line, ery - line, 'fill="%s"' % hexc("light")),
+        "  " + ell(ex + 0.4, ey + 0.5, (erx - line) * 0.62, (ery - line) * 0.67, 'fill="%s"' % hexc("pink")),
+        "  " + ell(*s["eye"], 'fill="%s"' % hexc("black")),
+        "  " + ell(ix + 0.55, iy - 0.55, 0.5, 0.5, 'fill="%s"' % hexc("white")),
+        "  " + ell(nx, ny, nr, nr, 'fill="%s"' % hexc("pinkdark")),
+        "</svg>",
+        "",
+    ]
+    return "\n".join(lines)
+
+# Hand-placed 24x24: drawn down from the shapes, the outline breaks and the eye smears.
+APP_ICON_24 = [
+    "........................",
+    "........................",
+    "........................",
+    "............oooo........",
+    "...........oLLLLo.......",
+    "..........oLLpppLo......",
+    "...ttt....oLpppppo......",
+    "..t...t...oLpppppo......",
+    ".t....oooooLppppLo......",
+    ".t...oLLLLLoLppLooo.....",
+    ".t..oLLLLLLLooooLLLo....",
+    ".t.oLLLLLLLLLLLLLLkko...",
+    ".t.oLLLLLLLLLLLLLLkwLo..",
+    ".t.oLLLLLLLLLLLLLGkkGo..",
+    ".t.oLGGGGGGGGGGGGGGGGGoP",
+    "..tGGGGGGGGGGGGGGGGGGGPP",
+    "...toGGGGGGGGGGGGGGGoo.P",
+    ".....oGGGGbbbbbbbGDoo...",
+    "......obbbbbbbbbbbo.....",
+    ".....oppbbooooobppo.....",
+    ".....oooo.....oooo......",
+    "........................",
+    "........................",
+    "........................",
+]
+APP_ICON_LEGEND = {"o": "outline", "L": "light", "G": "grey", "D": "dark", "b": "belly", "p": "pink",
+                   "P": "pinkdark", "k": "black", "w": "white", "t": "tail"}
+
+
+def app_icon_rgba(size):
+    """The picture at one size: hand-placed pixels up to 32, drawn from the shapes above that."""
+    if size in (16, 32):
+        return toymouse_rgba(size)
+    if size == 24:
+        return [[(0, 0, 0, 0) if ch == "." else TOY[APP_ICON_LEGEND[ch]] + (255,) for ch in row]
+                for row in APP_ICON_24]
+    return draw_app_icon(size)
+
+
+# ---------------------------------------------------------------------------
 # Writing everything, then checking it.
 # ---------------------------------------------------------------------------
 
@@ -1352,8 +1657,16 @@ def main():
     written["portrait.gif"] = ("gif", (pixels, palette))
     _write(os.path.join(ASSETS, "assets.qrc"), qrc_text(list(written)).encode("utf-8"))
 
+    app_icons = {size: app_icon_rgba(size) for size in APP_ICON_SIZES}
+    for size, rows in app_icons.items():
+        _write(os.path.join(APP_ICON_DIR, "%dx%d.png" % (size, size)), png_bytes(rows))
+    _write(os.path.join(APP_ICON_DIR, "scalable.svg"), app_icon_svg().encode("utf-8"))
+
     check(written)
-    print("wrote and checked %d pictures in %s" % (len(written), os.path.relpath(ASSETS, os.getcwd())))
+    check_app_icons(app_icons)
+    print("wrote and checked %d pictures in %s and %d in %s"
+          % (len(written), os.path.relpath(ASSETS, os.getcwd()),
+             len(app_icons) + 1, os.path.relpath(APP_ICON_DIR, os.getcwd())))
 
 
 def check(written):
@@ -1401,6 +1714,28 @@ def check(written):
             sizes = list(zip(out[::2], out[1::2]))
             want = [("32", "32"), ("16", "16")] if kind == "ico" else [("69", "64")]
             assert sizes == want, "%s: identify reports %s" % (rel, sizes)
+
+
+
+def check_app_icons(drawn):
+    for size, want in drawn.items():
+        path = os.path.join(APP_ICON_DIR, "%dx%d.png" % (size, size))
+        with open(path, "rb") as f:
+            rows = read_png(f.read())
+        assert rows == want, path + ": pixels differ after reading back"
+        assert len(rows) == size and all(len(row) == size for row in rows), path
+        alphas = {p[3] for row in rows for p in row}
+        assert 0 in alphas and 255 in alphas, path + ": no clear or no opaque pixels"
+    svg = ElementTree.parse(os.path.join(APP_ICON_DIR, "scalable.svg")).getroot()
+    assert svg.tag == "{http://www.w3.org/2000/svg}svg" and svg.get("viewBox") == "0 0 32 32"
+
+    identify = shutil.which("identify")
+    if identify:
+        for size in drawn:
+            path = os.path.join(APP_ICON_DIR, "%dx%d.png" % (size, size))
+            out = subprocess.run([identify, "-format", "%w %h %[channels]", path],
+                                 capture_output=True, text=True, check=True).stdout.split()
+            assert out[:2] == [str(size)] * 2 and out[2].startswith("srgba"), (path, out)
 
 
 if __name__ == "__main__":

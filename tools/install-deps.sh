@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the program needs, on Debian or Ubuntu.
+# `install-deps.sh packaging` adds what building and checking the Debian package needs.
 # Only packages that are missing are installed; it asks for sudo when not run as root.
 set -euo pipefail
 
@@ -14,6 +15,14 @@ packages=(
     xvfb xauth imagemagick  # screenshots under a virtual X server
     clang libclang-rt-dev   # the fuzz target and the sanitizer build
 )
+if [ "${1:-}" = packaging ]; then
+    packages+=(
+        dpkg-dev file           # cpack -G DEB: the architecture and the libraries' packages
+        lintian                 # checks the package
+        desktop-file-utils      # desktop-file-validate
+        appstream               # appstreamcli validate
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -5,4 +5,4 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 bash "$here/install-deps.sh"
 bash "$here/build.sh" build
-exec "$here/../build/mouse"
+exec "$here/../build/mouse-tutor" "$@"

@@ -76,7 +76,7 @@ bool save(Form &form, const QDir &folder, const char *file)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Мышь"));
+    QApplication::setApplicationName(QStringLiteral("mouse-tutor"));
     if (QApplication::arguments().size() != 2) {
         std::fprintf(stderr, "usage: screenshots OUTPUT_FOLDER\n");
         return 2;

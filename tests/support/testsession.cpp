@@ -21,7 +21,7 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
 
 } // namespace
 
-TestSession::TestSession()
+TestSession::TestSession(ResultsFile resultsFile)
 {
     previousHandler = qInstallMessageHandler(quietHandler);
     Runtime::restart();
@@ -30,7 +30,7 @@ TestSession::TestSession()
     Runtime::setClock(&clock);
     Runtime::setManualTimers(true);
     Runtime::setEndAction([this] { ++endCount; });
-    m_program = std::make_unique<Program>();
+    m_program = std::make_unique<Program>(std::move(resultsFile));
 }
 
 TestSession::~TestSession()

@@ -12,7 +12,7 @@
 class TestSession
 {
 public:
-    TestSession();
+    explicit TestSession(ResultsFile resultsFile = ResultsFile());
     ~TestSession();
 
     // Starts the program: the name prompt answers `name`.

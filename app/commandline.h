@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The program's command line. It is read before the application object exists, so that --help,
+// --version and a wrong option need no display at all.
+class CommandLine
+{
+public:
+    enum class Action {
+        Run,            // start the program
+        ShowHelp,       // print the message on standard output and exit
+        ShowVersion,    // the same
+        BadUsage,       // print the message on standard error and exit, no window
+        BadResultsFile, // the same, after saying it in a message box too
+    };
+
+    struct Result
+    {
+        Action action = Action::Run;
+        QString resultsPath; // Run: the results file, as typed; res.txt when none was given
+        QString message;     // the text for standard output or standard error, lines ended
+        QString boxText;     // BadResultsFile: the message for the box
+        int exitStatus = 0;
+    };
+
+    // `arguments` as main() gets them, the program's name first.
+    static Result parse(const QStringList &arguments);
+};
