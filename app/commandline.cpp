@@ -8,7 +8,8 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral("Использование: mouse-tutor [ПАРАМЕТР]...\n");
+const QString kUsage = QStringLiteral("Использование: mouse-tutor [ПАРАМЕТР]...\n"
+                                      "   или: mouse-tutor --journal [--export CSV] [ФАЙЛ]...\n");
 constexpr int kStatusBadUsage = 2;
 
 // Every option, in the order the help lists them. The names are separated by commas; an
@@ -23,6 +24,12 @@ constexpr OptionRow kOptions[] = {
     {"results", "ФАЙЛ",
      "читать результаты из ФАЙЛА и дописывать их туда же,\n"
      "а не в res.txt в папке, из которой запущена программа"},
+    {"journal", nullptr,
+     "открыть журнал результатов для учителя: все записи\n"
+     "ФАЙЛОВ, а без них — файла результатов программы"},
+    {"export", "CSV",
+     "вместе с --journal: записать все записи ФАЙЛОВ\n"
+     "в таблицу CSV и выйти, не открывая окна"},
     {"h,help", nullptr, "показать эту справку и выйти"},
     {"v,version", nullptr, "показать версию и выйти"},
 };
@@ -69,28 +76,31 @@ QString helpText()
         for (qsizetype i = 1; i < lines.size(); ++i)
             text += QString(column, u' ') + lines[i] + u'\n';
     }
-    return text + QStringLiteral("\nПапка ФАЙЛА должна существовать.\n"
-                                 "Код возврата: 0 — всё в порядке, 2 — ошибка в параметрах.\n");
+    return text +
+           QStringLiteral("\nПапка файла результатов должна существовать.\n"
+                          "Код возврата: 0 — всё в порядке, 1 — с --export: не удалось "
+                          "прочитать\nфайл или записать таблицу, 2 — ошибка в параметрах.\n");
 }
 
 CommandLine::Result usageError(const QString &what)
 {
-    return {CommandLine::Action::BadUsage,
-            {},
-            QStringLiteral("mouse-tutor: %1\n%2").arg(what, kUsage),
-            {},
-            kStatusBadUsage};
+    CommandLine::Result result;
+    result.action = CommandLine::Action::BadUsage;
+    result.message = QStringLiteral("mouse-tutor: %1\n%2").arg(what, kUsage);
+    result.exitStatus = kStatusBadUsage;
+    return result;
 }
 
 // `sentence` starts with a capital letter, as the box shows it.
 CommandLine::Result resultsFileError(const QString &sentence)
 {
     const QString message = sentence.first(1).toLower() + sentence.sliced(1);
-    return {CommandLine::Action::BadResultsFile,
-            {},
-            QStringLiteral("mouse-tutor: %1\n").arg(message),
-            sentence,
-            kStatusBadUsage};
+    CommandLine::Result result;
+    result.action = CommandLine::Action::BadResultsFile;
+    result.message = QStringLiteral("mouse-tutor: %1\n").arg(message);
+    result.boxText = sentence;
+    result.exitStatus = kStatusBadUsage;
+    return result;
 }
 
 // QCommandLineParser fails on an unknown option, on an option whose value is missing (only the
@@ -138,21 +148,45 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
 
     if (!parser.parse(arguments))
         return parseFailure(parser, arguments);
-    if (!parser.positionalArguments().isEmpty())
+    const bool journal = parser.isSet(QStringLiteral("journal"));
+    if (!journal && !parser.positionalArguments().isEmpty())
         return usageError(
             QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().first()));
-    if (parser.isSet(QStringLiteral("help")))
-        return {Action::ShowHelp, {}, helpText(), {}, 0};
-    if (parser.isSet(QStringLiteral("version")))
-        return {Action::ShowVersion,
-                {},
-                QStringLiteral("mouse-tutor " MOUSE_VERSION "\nУчебная программа «Мышь». Лицензия "
-                               "GPL-3.0-or-later: GNU GPL версии 3 или более поздней.\n"),
-                {},
-                0};
-
+    if (!journal && parser.isSet(QStringLiteral("export")))
+        return usageError(QStringLiteral("«--export» бывает только вместе с «--journal»"));
     Result result;
+    if (parser.isSet(QStringLiteral("help"))) {
+        result.action = Action::ShowHelp;
+        result.message = helpText();
+        return result;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        result.action = Action::ShowVersion;
+        result.message =
+            QStringLiteral("mouse-tutor " MOUSE_VERSION "\nУчебная программа «Мышь». Лицензия "
+                           "GPL-3.0-or-later: GNU GPL версии 3 или более поздней.\n");
+        return result;
+    }
+
     result.resultsPath = ResultsFile().path();
+    if (journal) {
+        // The journal only reads, so a file that is not there yet is no reason to stop.
+        if (parser.isSet(QStringLiteral("results")))
+            result.resultsPath = parser.value(QStringLiteral("results"));
+        if (result.resultsPath.isEmpty())
+            return usageError(QStringLiteral("после «--results» не указано значение"));
+        result.journalFiles = parser.positionalArguments();
+        if (result.journalFiles.isEmpty())
+            result.journalFiles.append(result.resultsPath);
+        result.action = Action::Journal;
+        if (parser.isSet(QStringLiteral("export"))) {
+            result.action = Action::Export;
+            result.exportPath = parser.value(QStringLiteral("export"));
+            if (result.exportPath.isEmpty())
+                return usageError(QStringLiteral("после «--export» не указано значение"));
+        }
+        return result;
+    }
     if (parser.isSet(QStringLiteral("results"))) {
         const QString path = parser.value(QStringLiteral("results"));
         if (path.isEmpty())

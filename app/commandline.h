@@ -14,6 +14,8 @@ public:
         ShowVersion,    // the same
         BadUsage,       // print the message on standard error and exit, no window
         BadResultsFile, // the same, after saying it in a message box too
+        Journal,        // open the teacher's journal on journalFiles
+        Export,         // write the records of journalFiles to exportPath and exit, no window
     };
 
     struct Result
@@ -23,6 +25,8 @@ public:
         QString message;     // the text for standard output or standard error, lines ended
         QString boxText;     // BadResultsFile: the message for the box
         int exitStatus = 0;
+        QStringList journalFiles; // Journal, Export: the files named, else the results file
+        QString exportPath;       // Export: the CSV file to write
     };
 
     // `arguments` as main() gets them, the program's name first.

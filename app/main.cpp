@@ -1,10 +1,13 @@
 #include "commandline.h"
 #include "dialogs.h"
+#include "journalexport.h"
+#include "journalwindow.h"
 #include "program.h"
 #include "resultsfile.h"
 #include "runtime.h"
 
 #include <QApplication>
+#include <QTextStream>
 #include <cstdio>
 
 namespace {
@@ -26,7 +29,12 @@ int main(int argc, char *argv[])
     const CommandLine::Result command = CommandLine::parse(arguments);
     switch (command.action) {
     case CommandLine::Action::Run:
+    case CommandLine::Action::Journal:
         break;
+    case CommandLine::Action::Export: {
+        QTextStream errors(stderr);
+        return JournalExport::run(command.journalFiles, command.exportPath, errors);
+    }
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
         std::fputs(command.message.toLocal8Bit().constData(), stdout);
@@ -40,6 +48,16 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    if (command.action == CommandLine::Action::Journal) {
+        // A window of its own in the dock, under the journal's desktop entry.
+        QApplication::setApplicationName(QStringLiteral("mouse-tutor-journal"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor.Journal"));
+        const Program program; // the program's pictures and fonts, and its icon
+        JournalWindow journal;
+        journal.openFiles(command.journalFiles);
+        journal.show();
+        return QApplication::exec();
+    }
     // The names a desktop shell finds the installed desktop entry by, and with it the icon, for
     // every window: the application id under Wayland, the window class (the desktop entry's
     // StartupWMClass, plain ASCII as X11 wants) under X11. No window title is made from them.
