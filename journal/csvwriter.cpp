@@ -1,6 +1,7 @@
 #include "csvwriter.h"
 
 #include <QIODevice>
+#include <charconv>
 
 namespace {
 
@@ -37,12 +38,19 @@ QByteArray CsvWriter::plainField(const QString &text)
     return '"' + field.toUtf8() + '"';
 }
 
-void CsvWriter::addField(const QByteArray &field)
+void CsvWriter::addField(QByteArrayView field)
 {
     if (m_rowStarted)
         m_buffer += ',';
     m_buffer += field;
     m_rowStarted = true;
+}
+
+void CsvWriter::addNumber(qint64 number)
+{
+    char text[24];
+    const auto end = std::to_chars(text, text + sizeof text, number).ptr;
+    addField(QByteArrayView(text, end - text));
 }
 
 void CsvWriter::endRow()
@@ -57,6 +65,6 @@ bool CsvWriter::finish()
 {
     if (!m_buffer.isEmpty() && m_device.write(m_buffer) != m_buffer.size())
         m_failed = true;
-    m_buffer.clear();
+    m_buffer.resize(0); // keeps the memory, unlike clear()
     return !m_failed;
 }

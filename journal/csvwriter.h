@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 class QIODevice;
@@ -17,8 +18,9 @@ public:
 
     // A text typed by a person: never read as a formula.
     void addText(const QString &text) { addField(textField(text)); }
-    // A field already made by textField or holding a plain number.
-    void addField(const QByteArray &field);
+    // A field already made by textField or plainField, or a plain number.
+    void addField(QByteArrayView field);
+    void addNumber(qint64 number);
     void endRow();
     // Writes out what is buffered; false when the device refused any of it.
     bool finish();

@@ -30,11 +30,12 @@ public:
     void record(const LinePlace &place, const LineRecord &record) override
     {
         m_csv.addField(m_file);
-        m_csv.addField(QByteArray::number(place.number));
+        m_csv.addNumber(place.number);
         m_csv.addField(nameField(record.name));
         for (qint16 score : record.scores)
-            m_csv.addField(QByteArray::number(score));
-        m_csv.addField(totalText(record.total).toLatin1());
+            m_csv.addNumber(score);
+        char total[kTotalChars];
+        m_csv.addField(QByteArrayView(total, writeTotal(record.total, total) - total));
         m_csv.endRow();
     }
     void skipped(const LinePlace &place, LineFault fault) override

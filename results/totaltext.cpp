@@ -3,15 +3,21 @@
 #include <charconv>
 #include <cmath>
 
-QString totalText(double total)
+char *writeTotal(double total, char *text)
 {
-    if (total == 0 || !std::isfinite(total))
-        return QStringLiteral("0"); // no "-0"; the total is always finite
+    if (total == 0 || !std::isfinite(total)) {
+        *text = '0'; // no "-0"; the total is always finite
+        return text + 1;
+    }
     // The shortest fixed-point form that reads back as the same double: exact for the totals the
     // program works out, which are whole multiples of 1/8.
-    char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, total, std::chars_format::fixed);
-    return QString::fromLatin1(text, result.ptr - text);
+    return std::to_chars(text, text + kTotalChars, total, std::chars_format::fixed).ptr;
+}
+
+QString totalText(double total)
+{
+    char text[kTotalChars];
+    return QString::fromLatin1(text, writeTotal(total, text) - text);
 }
 
 QString localeTotalText(double total, const QLocale &locale)

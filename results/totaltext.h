@@ -8,6 +8,9 @@
 // The total as res.txt writes it: decimal with a period whatever the locale, no exponent, no
 // trailing zeros, a leading zero below 1, no point at all when whole ("4.125", "0.125", "5").
 QString totalText(double total);
+// The same into `text`, which has room for kTotalChars; returns the end.
+constexpr int kTotalChars = 400;
+char *writeTotal(double total, char *text);
 
 // The same in the locale's form, for the current user's row: its decimal separator (a comma
 // under a Russian locale), no thousands separators.
