@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev            # Qt 6 Widgets and Qt Test, with the offscreen, xcb, ico and gif plugins
+    qt6-base-private-dev    # Qt's platform headers: the accessibility test switches accessibility on
     fonts-liberation2       # Liberation Sans and Serif, with Cyrillic
     fonts-urw-base35        # Z003, a chancery italic with Cyrillic
     fonts-sil-andika        # Andika, a clear rounded face with Cyrillic
