@@ -7,6 +7,7 @@
 #include "twips.h"
 
 #include <QMouseEvent>
+#include <QPointer>
 
 BoxControl::BoxControl(Form &form, const QString &name, int index, QWidget *surface)
     : VisualControl(form, name, index, surface)
@@ -110,6 +111,29 @@ void BoxControl::dropReceived(BoxControl &source, QPointF point)
     const float x = pixelsToTwips(point.x());
     const float y = pixelsToTwips(point.y());
     Runtime::dispatch([&] { handler(source, x, y); });
+}
+
+// The same press and release that the window delivers for the mouse: focus as a click gives it,
+// the press, then the release where the pointer stayed. A press handler that moves or hides
+// the control, or unloads its window, leaves the release off it, and so no click.
+void BoxControl::clickAtCentre()
+{
+    const QPointer<QWidget> w = widget();
+    if (!w || !w->isVisible() || !w->isEnabled())
+        return;
+    const QPointF local = w->rect().center();
+    const QPointF pointer = w->mapToParent(local);
+    if (w->focusPolicy() & Qt::ClickFocus)
+        w->setFocus(Qt::MouseFocusReason);
+    QMouseEvent press(QEvent::MouseButtonPress, local, w->mapToGlobal(local), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    mousePress(&press);
+    if (!w || !w->isVisible() || controlOf<BoxControl>(w) != this)
+        return;
+    const QPointF at = w->mapFromParent(pointer);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    mouseRelease(&release);
 }
 
 void BoxControl::mousePress(QMouseEvent *event)

@@ -54,6 +54,10 @@ public:
     // Raised by the window when a drag ends over this control; point in pixels inside it.
     void dropReceived(BoxControl &source, QPointF point);
 
+    // A click of the left button at the middle of the control, as the mouse makes it (for
+    // accessibility tools).
+    void clickAtCentre();
+
 protected:
     // Whether a click with this button raises Click (command buttons: the left one only).
     virtual bool clicksWith(Qt::MouseButton button) const;

@@ -1,5 +1,6 @@
 #include "commandbutton.h"
 
+#include "accessibility.h"
 #include "displaytext.h"
 
 #include <QKeyEvent>
@@ -14,10 +15,12 @@ CommandButton::CommandButton(Form &form, const QString &name, int index, QWidget
 
 void CommandButton::setCaption(const QString &caption)
 {
+    const bool changed = caption != m_caption;
     m_caption = caption;
     if (QWidget *w = widget()) {
-        w->setAccessibleName(displayText(caption));
         w->update();
+        if (changed)
+            Accessibility::nameChanged(w);
     }
 }
 

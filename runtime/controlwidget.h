@@ -27,3 +27,11 @@ protected:
 private:
     VisualControl *m_control;
 };
+
+// The control behind a widget when the widget is a control's, the control is still there and
+// is a T.
+template <class T> T *controlOf(const QObject *object)
+{
+    const auto *widget = dynamic_cast<const ControlWidget *>(object);
+    return widget ? dynamic_cast<T *>(widget->control()) : nullptr;
+}

@@ -1,5 +1,6 @@
 #include "formbuilder.h"
 
+#include "accessibility.h"
 #include "commandbutton.h"
 #include "form.h"
 #include "formsurface.h"
@@ -145,6 +146,7 @@ bool stacksOnTop(ControlKind kind)
 
 void FormBuilder::build(Form &form)
 {
+    Accessibility::install();
     const FormLayout &layout = form.m_layout;
     auto *window = new FormWindow(form);
     window->setObjectName(text(layout.name));

@@ -1,5 +1,6 @@
 #include "label.h"
 
+#include "accessibility.h"
 #include "displaytext.h"
 
 #include <QFontMetricsF>
@@ -13,10 +14,12 @@ Label::Label(Form &form, const QString &name, int index, QWidget *surface)
 
 void Label::setCaption(const QString &caption)
 {
+    const bool changed = caption != m_caption;
     m_caption = caption;
     if (QWidget *w = widget()) {
-        w->setAccessibleName(displayText(caption));
         w->update();
+        if (changed)
+            Accessibility::nameChanged(w);
     }
 }
 

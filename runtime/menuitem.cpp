@@ -21,7 +21,8 @@ MenuItem::~MenuItem()
 void MenuItem::setCaption(const QString &caption)
 {
     m_caption = caption;
-    if (m_action)
+    // A separator's caption is its "-"; as the item's text the style would draw it as a heading.
+    if (m_action && !m_action->isSeparator())
         m_action->setText(caption);
 }
 
