@@ -1,3 +1,4 @@
+#include "appendfailure.h"
 #include "resultlist.h"
 #include "resultsfailure.h"
 #include "resultsfile.h"
@@ -6,9 +7,13 @@
 #include "workfolder.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTest>
 #include <cstring>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -51,14 +56,44 @@ QString readBack(const QByteArray &bytes, ResultsParser::Path path, qint64 piece
     }
 }
 
-// The helper process of the sharing test: appends `count` lines for `name`, numbered in L.
-int appendLines(const QString &name, int count)
+// Line i of program `who` in the sharing test: 32 bytes, numbered in the name. A line of 32
+// bytes never straddles a page of the file cache, where even a single write can show to a
+// reader without a lock in two steps.
+ResultRecord numbered(char who, int i)
 {
-    const ResultsFile file;
-    for (int i = 0; i < count; ++i)
-        file.AppendResult({name, i, 1, 2, 3, 4, 5, 0.125});
+    return {
+        QStringLiteral("%1 %2").arg(who).arg(i, 8, 10, QLatin1Char('0')), 1, 2, 3, 4, 5, 6, 0.125};
+}
+constexpr qsizetype kLine = 32;
+
+// The helper processes: this test run again with these arguments.
+//   --append-lines WHO COUNT  appends COUNT numbered lines to res.txt
+//   --hold-lock r|w MS        takes a read or write lock on res.txt, says "locked", and lets go
+//                             after MS milliseconds, or with MS 0 when its input ends
+int helper(const QByteArrayList &args)
+{
+    const int count = args.value(2).toInt();
+    if (args.value(0) == "--append-lines") {
+        for (int i = 0; i < count; ++i)
+            ResultsFile().AppendResult(numbered(args[1][0], i));
+        return 0;
+    }
+    struct flock lock = {};
+    lock.l_type = args.value(1) == "r" ? F_RDLCK : F_WRLCK;
+    const int fd = ::open("res.txt", O_RDWR);
+    if (fd < 0 || ::fcntl(fd, F_SETLK, &lock) != 0 || ::write(STDOUT_FILENO, "locked", 6) != 6)
+        return 2;
+    char c = 0;
+    if (count > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(count));
+    else
+        while (::read(STDIN_FILENO, &c, 1) > 0) {
+        }
     return 0;
 }
+
+// How long the test waits for a helper: only a fault makes it run out.
+constexpr int kPatience = 120000;
 
 constexpr int kNotATotal = -99999;
 const QByteArray kExample = "\"\xD3\xF7\xE5\xED\xE8\xEA\",10,10,10,3,10,8,4.125\r\n";
@@ -79,7 +114,9 @@ private slots:
     void totals_data();
     void totals();
     void oddFilesAreReadFailures();
-    void twoProgramsAppendWithoutMixingLines();
+    void lockHeldByAnotherProgram_data();
+    void lockHeldByAnotherProgram();
+    void programsAppendWholeLines();
 };
 
 void ResultsFileTest::lineIsByteExact_data()
@@ -97,8 +134,10 @@ void ResultsFileTest::lineIsByteExact_data()
     // A double quote or a line end would break the record; the line must stay one record.
     QTest::newRow("double quote") << ResultRecord{"say \"hi\"", 0, 0, 0, 0, 0, 0, 5}
                                   << QByteArray("\"say 'hi'\",0,0,0,0,0,0,5\r\n") << "5";
-    QTest::newRow("line breaks and controls") << ResultRecord{"a\r\nb\tc\x7f", 0, 0, 0, 0, 0, 0, 0}
-                                              << QByteArray("\"a  b c \",0,0,0,0,0,0,0\r\n") << "0";
+    // U+0080 to U+009F are control characters too; U+00A0 is a letter of the code page.
+    QTest::newRow("line breaks and controls")
+        << ResultRecord{"a\r\nb\tc\x7f\u0080\u009f\u00a0", 0, 0, 0, 0, 0, 0, 0}
+        << QByteArray("\"a  b c   \xA0\",0,0,0,0,0,0,0\r\n") << "0";
     // One "?" per character, a pair of surrogates included.
     QTest::newRow("outside the code page")
         << ResultRecord{"Jü😀王€№", 0, 0, 0, 0, 0, 0, 0}
@@ -213,45 +252,105 @@ void ResultsFileTest::oddFilesAreReadFailures()
     QVERIFY_THROWS_EXCEPTION(ResultsFailure, file.LoadResults());
 }
 
-// Two programs sharing one file: every line arrives whole, none is lost, and a reader in
-// between never meets half a line.
-void ResultsFileTest::twoProgramsAppendWithoutMixingLines()
+void ResultsFileTest::lockHeldByAnotherProgram_data()
 {
-    WorkFolder folder;
-    constexpr int kLines = 10000;
-    QProcess processes[2];
-    const QByteArray names[2] = {"first", "second"};
-    for (int i = 0; i < 2; ++i)
-        processes[i].start(QCoreApplication::applicationFilePath(),
-                           {"--append-lines", names[i], QString::number(kLines)});
-    const auto running = [&](const QProcess &p) { return p.state() != QProcess::NotRunning; };
-    while (running(processes[0]) || running(processes[1])) {
-        try {
-            ResultsFile().LoadResults();
-        } catch (const ResultsFailure &) {
-            QVERIFY2(!QFile::exists("res.txt"), "a reader met a half-written file");
-        }
-        processes[0].waitForFinished(5);
-        processes[1].waitForFinished(5);
-    }
-    for (const QProcess &process : processes)
-        QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+    QTest::addColumn<QString>("lock"); // the other program's: "r" or "w"
+    QTest::addColumn<int>("heldMs");   // 0: until this test lets go
+    QTest::addColumn<bool>("append");  // or read
+    QTest::addColumn<QString>("outcome");
+    const QString busy = "файл занят другой программой";
+    QTest::newRow("write lock: appending gives up") << "w" << 0 << true << busy;
+    QTest::newRow("write lock: reading gives up") << "w" << 0 << false << "not read";
+    QTest::newRow("read lock: appending gives up") << "r" << 0 << true << busy;
+    QTest::newRow("read lock: reading goes on") << "r" << 0 << false << "read 1";
+    QTest::newRow("write lock let go: appending waits") << "w" << 300 << true << "appended";
+}
 
-    const QList<QByteArray> lines = folder.read().split('\n');
-    QCOMPARE(lines.size(), 2 * kLines + 1);
-    int next[2] = {0, 0};
-    for (const QByteArray &line : lines.first(2 * kLines)) {
-        const int who = line.startsWith("\"first\"") ? 0 : 1;
-        QCOMPARE(line, "\"" + names[who] + "\"," + QByteArray::number(next[who]++) +
-                           ",1,2,3,4,5,0.125\r");
+// A lock another program holds: the append waits for it and gives up after its wait, with the
+// reason; reading waits for a write lock only. A lock kept until the test lets go is waited
+// for briefly, a lock let go soon for as long as the program waits.
+void ResultsFileTest::lockHeldByAnotherProgram()
+{
+    QFETCH(QString, lock);
+    QFETCH(int, heldMs);
+    QFETCH(bool, append);
+    QFETCH(QString, outcome);
+    WorkFolder folder;
+    QVERIFY(folder.write(kExample));
+    QProcess holder;
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {"--hold-lock", lock, QString::number(heldMs)});
+    QVERIFY(holder.waitForReadyRead(kPatience));
+    QCOMPARE(holder.readAll(), "locked");
+
+    const ResultsFile file("res.txt",
+                           heldMs ? ResultsFile::kLockWait : std::chrono::milliseconds(100));
+    QString got = "appended";
+    try {
+        if (append)
+            file.AppendResult({"Ученик", 10, 10, 10, 3, 10, 8, 4.125});
+        else
+            got = QStringLiteral("read %1").arg(file.LoadResults().count());
+    } catch (const AppendFailure &failure) {
+        got = failure.reason();
+    } catch (const ResultsFailure &) {
+        got = "not read";
     }
-    QCOMPARE(next[0], kLines);
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(kPatience) && holder.exitCode() == 0);
+    QCOMPARE(got, outcome);
+    QCOMPARE(folder.read(), got == "appended" ? kExample + kExample : kExample);
+}
+
+// Programs sharing one file: a reader that takes no lock, reading on while they append, only
+// ever meets whole lines; in the end every line is there once, each program's in order.
+void ResultsFileTest::programsAppendWholeLines()
+{
+    // In memory, where there is one, so that the appends do not wait for a disk.
+    const QFileInfo memory("/dev/shm");
+    WorkFolder folder(memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath());
+    QVERIFY(folder.write({}));
+    constexpr int kPrograms = 3, kLines = 3000;
+    QProcess programs[kPrograms];
+    for (int p = 0; p < kPrograms; ++p)
+        programs[p].start(QCoreApplication::applicationFilePath(),
+                          {"--append-lines", QString(QChar('a' + p)), QString::number(kLines)});
+    const auto allFinished = [&] {
+        return std::all_of(std::begin(programs), std::end(programs), [](QProcess &p) {
+            return p.state() == QProcess::NotRunning || p.waitForFinished(0);
+        });
+    };
+
+    QFile reader("res.txt");
+    QVERIFY(reader.open(QIODevice::ReadOnly));
+    qint64 seen = 0;
+    const QDeadlineTimer patience(kPatience);
+    for (char buffer[1 << 16]; !patience.hasExpired();) {
+        const ssize_t got = ::read(reader.handle(), buffer, sizeof buffer);
+        QVERIFY(got >= 0);
+        seen += got;
+        QVERIFY2(seen % kLine == 0, "a reader without a lock met part of a line");
+        if (got == 0 && allFinished())
+            break;
+    }
+    for (QProcess &program : programs)
+        QVERIFY(program.state() == QProcess::NotRunning &&
+                program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0);
+
+    const QByteArray bytes = folder.read();
+    QCOMPARE(bytes.size(), kPrograms * kLines * kLine);
+    int next[kPrograms] = {};
+    for (qsizetype at = 0; at < bytes.size(); at += kLine) {
+        const char who = bytes[at + 1];
+        QVERIFY(who >= 'a' && who < 'a' + kPrograms);
+        QCOMPARE(bytes.mid(at, kLine), ResultsFile::formatLine(numbered(who, next[who - 'a']++)));
+    }
 }
 
 int main(int argc, char *argv[])
 {
-    if (argc == 4 && std::strcmp(argv[1], "--append-lines") == 0)
-        return appendLines(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    if (argc == 4 && std::strncmp(argv[1], "--", 2) == 0)
+        return helper({argv[1], argv[2], argv[3]});
     QCoreApplication app(argc, argv);
     ResultsFileTest test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -8,6 +8,8 @@
 #include "workfolder.h"
 
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -58,6 +60,36 @@ void chooseResults(TestSession &session)
 {
     UserMouse::choose(session.program().form1().control<MenuItem>("mnuRes"));
 }
+
+// While it lives, this process writes as an ordinary user, whom permissions stop (they do not
+// stop the superuser, as whom CI runs), or can grow no file past `sizeLimit` bytes: a write
+// that would is cut short there, and the next one fails.
+class RestrictedWriting
+{
+public:
+    RestrictedWriting(bool ordinaryUser, rlim_t sizeLimit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit limit = m_limit;
+        limit.rlim_cur = std::min(limit.rlim_cur, sizeLimit);
+        std::signal(SIGXFSZ, SIG_IGN); // else going past the limit ends the process
+        m_restricted = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+                       (!ordinaryUser || ::geteuid() != 0 || ::seteuid(kNobody) == 0);
+    }
+    ~RestrictedWriting()
+    {
+        if (::getuid() == 0 && ::seteuid(0) != 0)
+            qFatal("cannot become the superuser again");
+        ::setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+    bool restricted() const { return m_restricted; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    rlimit m_limit = {};
+    bool m_restricted = false;
+};
 
 } // namespace
 
@@ -172,26 +204,34 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn_data()
     QTest::newRow("folder") << "под этим именем находится папка";
     QTest::newRow("read-only file") << "нет прав на запись";
     QTest::newRow("read-only folder") << "нет прав на запись";
+    QTest::newRow("write stops half way") << "файл слишком большой";
 }
 
-// The table is shown first, then the box says why; the program goes on and the file is kept.
+// The table is shown first, then the box says why; the program goes on and the file is kept
+// byte for byte.
 void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
 {
     QFETCH(QString, reason);
     const QString setup = QTest::currentDataTag();
     WorkFolder folder;
     const QByteArray before = "\"old\",1,1,1,1,1,1,0.125\r\n";
+    rlim_t sizeLimit = RLIM_INFINITY;
     if (setup == "disk full") {
         QVERIFY(QFile::link("/dev/full", "res.txt"));
     } else if (setup == "folder") {
         QVERIFY(QDir().mkdir("res.txt"));
+    } else if (setup == "write stops half way") {
+        QVERIFY(folder.write(before));
+        sizeLimit = before.size() + 10;
     } else {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not stop the superuser");
+        // Read-only for everyone: the file or the folder, and nothing else, stops the writing.
+        const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto exe = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
         if (setup == "read-only file")
-            QVERIFY(folder.write(before));
-        QVERIFY(QFile::setPermissions(setup == "read-only file" ? "res.txt" : ".",
-                                      QFile::ReadOwner | QFile::ExeOwner));
+            QVERIFY(folder.write(before) && QFile::setPermissions("res.txt", readOnly));
+        QVERIFY(QFile::setPermissions(
+            ".", readOnly | exe |
+                     (setup == "read-only file" ? QFile::WriteOwner : QFile::Permissions())));
     }
     TestSession session;
     session.start();
@@ -200,7 +240,11 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
     FRes &fres = session.program().fres();
     bool shownBeforeBox = false;
     session.dialogs.onAsk([&](const AskedBox &) { shownBeforeBox = fres.isShown(); });
-    chooseResults(session);
+    {
+        const RestrictedWriting restricted(setup.startsWith("read-only"), sizeLimit);
+        QVERIFY(restricted.restricted());
+        chooseResults(session);
+    }
 
     QCOMPARE(session.dialogs.asked(),
              QList<AskedBox>{ScriptedDialogs::message(
@@ -208,8 +252,8 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
     QVERIFY(shownBeforeBox);
     QCOMPARE(session.endCount, 0);
     QCOMPARE(table(fres).first(), kUserRow);
-    if (setup.startsWith("read-only"))
-        QCOMPARE(folder.read(), setup == "read-only file" ? before : QByteArray());
+    if (setup != "disk full")
+        QCOMPARE(folder.read(), QFileInfo("res.txt").isFile() ? before : QByteArray());
 }
 
 QTEST_MAIN(ResultsTableTest)

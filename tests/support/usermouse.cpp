@@ -46,9 +46,9 @@ void UserMouse::click(Form &form, QPoint point, Qt::MouseButton button)
     QTest::mouseClick(windowOf(form), button, {}, toWindow(form, point));
 }
 
-void UserMouse::doubleClick(Form &form, QPoint point)
+void UserMouse::doubleClick(Form &form, QPoint point, Qt::MouseButton button)
 {
-    QTest::mouseDClick(windowOf(form), Qt::LeftButton, {}, toWindow(form, point));
+    QTest::mouseDClick(windowOf(form), button, {}, toWindow(form, point));
 }
 
 void UserMouse::move(Form &form, QPoint point)
@@ -62,6 +62,12 @@ void UserMouse::drag(Form &form, QPoint from, QPoint to)
     for (int step = 1; step <= 4; ++step)
         move(form, from + (to - from) * step / 4);
     release(form, to);
+}
+
+void UserMouse::resize(Form &form, QSize outer)
+{
+    QMainWindow *window = form.window();
+    window->resize(outer - (window->frameGeometry().size() - window->size()));
 }
 
 void UserMouse::choose(MenuItem &item)
