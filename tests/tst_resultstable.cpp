@@ -10,6 +10,7 @@
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -60,36 +61,6 @@ void chooseResults(TestSession &session)
 {
     UserMouse::choose(session.program().form1().control<MenuItem>("mnuRes"));
 }
-
-// While it lives, this process writes as an ordinary user, whom permissions stop (they do not
-// stop the superuser, as whom CI runs), or can grow no file past `sizeLimit` bytes: a write
-// that would is cut short there, and the next one fails.
-class RestrictedWriting
-{
-public:
-    RestrictedWriting(bool ordinaryUser, rlim_t sizeLimit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_limit);
-        rlimit limit = m_limit;
-        limit.rlim_cur = std::min(limit.rlim_cur, sizeLimit);
-        std::signal(SIGXFSZ, SIG_IGN); // else going past the limit ends the process
-        m_restricted = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-                       (!ordinaryUser || ::geteuid() != 0 || ::seteuid(kNobody) == 0);
-    }
-    ~RestrictedWriting()
-    {
-        if (::getuid() == 0 && ::seteuid(0) != 0)
-            qFatal("cannot become the superuser again");
-        ::setrlimit(RLIMIT_FSIZE, &m_limit);
-        std::signal(SIGXFSZ, SIG_DFL);
-    }
-    bool restricted() const { return m_restricted; }
-
-private:
-    static constexpr uid_t kNobody = 65534;
-    rlimit m_limit = {};
-    bool m_restricted = false;
-};
 
 } // namespace
 
@@ -215,23 +186,21 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
     const QString setup = QTest::currentDataTag();
     WorkFolder folder;
     const QByteArray before = "\"old\",1,1,1,1,1,1,0.125\r\n";
-    rlim_t sizeLimit = RLIM_INFINITY;
+    rlimit limit = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit unlimited = limit;
     if (setup == "disk full") {
         QVERIFY(QFile::link("/dev/full", "res.txt"));
     } else if (setup == "folder") {
         QVERIFY(QDir().mkdir("res.txt"));
     } else if (setup == "write stops half way") {
         QVERIFY(folder.write(before));
-        sizeLimit = before.size() + 10;
+        limit.rlim_cur = before.size() + 10;
     } else {
-        // Read-only for everyone: the file or the folder, and nothing else, stops the writing.
-        const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-        const auto exe = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        // Read-only for everyone: only the file or the folder stops the writing.
         if (setup == "read-only file")
-            QVERIFY(folder.write(before) && QFile::setPermissions("res.txt", readOnly));
-        QVERIFY(QFile::setPermissions(
-            ".", readOnly | exe |
-                     (setup == "read-only file" ? QFile::WriteOwner : QFile::Permissions())));
+            QVERIFY(folder.write(before) && ::chmod("res.txt", 0444) == 0);
+        QVERIFY(::chmod(".", setup == "read-only file" ? 0755 : 0555) == 0);
     }
     TestSession session;
     session.start();
@@ -240,11 +209,15 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
     FRes &fres = session.program().fres();
     bool shownBeforeBox = false;
     session.dialogs.onAsk([&](const AskedBox &) { shownBeforeBox = fres.isShown(); });
-    {
-        const RestrictedWriting restricted(setup.startsWith("read-only"), sizeLimit);
-        QVERIFY(restricted.restricted());
-        chooseResults(session);
-    }
+    // Permissions do not stop the superuser, as whom CI runs: the read-only cases write as an
+    // ordinary user. A file size limit cuts a write short there and fails the next; its signal
+    // would end the process.
+    const bool asUser = setup.startsWith("read-only") && ::geteuid() == 0;
+    std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0 && (!asUser || ::seteuid(65534) == 0));
+    chooseResults(session);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && (!asUser || ::seteuid(0) == 0));
+    std::signal(SIGXFSZ, SIG_DFL);
 
     QCOMPARE(session.dialogs.asked(),
              QList<AskedBox>{ScriptedDialogs::message(
