@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(label.widget()->pos(), QPoint(pixels, pixels));
     }
 
-    void outerSizeArraysAndMenus()
+    void outerSizeArraysMenusAndTimers()
     {
         TestForm &form = *m_form;
         QCOMPARE(form.surface()->size(), QSize(600, 500));
@@ -243,6 +243,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RuntimeError, form.arr[2]);
 
         QCOMPARE(form.control<MenuItem>(QStringLiteral("mnuSep")).caption(), QStringLiteral("-"));
+        QCOMPARE(form.mnuCmd->action()->text(), QStringLiteral("Команда"));
+        QCOMPARE(form.tmr->interval(), 100);
         UserMouse::choose(*form.mnuCmd);
         form.mnuCmd->setEnabled(false);
         UserMouse::choose(*form.mnuCmd);
@@ -275,22 +277,6 @@ private slots:
             QCOMPARE(error.number(), 6);
         }
         QCOMPARE(int(counter), overflows ? start : start + step);
-    }
-
-    // An error escaping a handler is shown in the runtime's box and ends the program.
-    void uncaughtErrorShowsTheBoxAndEnds()
-    {
-        m_form->onCommand = [] {
-            Int16 counter = 32767;
-            counter = counter + 1;
-        };
-        UserMouse::choose(*m_form->mnuCmd);
-        QCOMPARE(m_session->dialogs.asked(),
-                 QList<AskedBox>{ScriptedDialogs::message(
-                     QStringLiteral("Ошибка выполнения 6:\r\n\r\nПереполнение"), 16,
-                     QStringLiteral("Мышь"))});
-        QCOMPARE(m_session->endCount, 1);
-        QVERIFY(!m_form->isLoaded());
     }
 
     // Ending stops the running handler at once, and nothing loads a window afterwards.

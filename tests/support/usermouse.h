@@ -12,11 +12,8 @@ class MenuItem;
 // the window system would deliver them.
 namespace UserMouse {
 QPoint centreOf(const BoxControl &control);
-void press(Form &form, QPoint point, Qt::MouseButton button = Qt::LeftButton);
-void release(Form &form, QPoint point, Qt::MouseButton button = Qt::LeftButton);
 void click(Form &form, QPoint point, Qt::MouseButton button = Qt::LeftButton);
 void doubleClick(Form &form, QPoint point, Qt::MouseButton button = Qt::LeftButton);
-void move(Form &form, QPoint point);
 // Press on `from`, move in a few steps to `to`, release there.
 void drag(Form &form, QPoint from, QPoint to);
 // Makes the window `outer` pixels large, frame included, as dragging its border would.
