@@ -24,7 +24,14 @@ bench_results() {
     "$build/bench/bench_results" load "$work/res.txt" 7
 }
 
-steps=(startup results)
+# Appending a line and waiting until it is on the disk, in the build folder: /tmp may be memory.
+bench_append() {
+    rm -f "$build/res.txt"
+    "$build/bench/bench_results" append "$build/res.txt" 200
+    rm -f "$build/res.txt"
+}
+
+steps=(startup results append)
 
 failed=0
 for step in "${steps[@]}"; do
