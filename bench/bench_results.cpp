@@ -1,9 +1,11 @@
 // Reading a big results file: the time of LoadResults against `wc -l` on the same file, and the
-// peak memory of the program after reading it against the idle program.
+// peak memory of the program after reading it against the idle program. Appending: the time of
+// one AppendResult, which waits until the line is on the disk.
 //
 //   bench_results generate FILE LINES   writes a results file of LINES lines
 //   bench_results idle                  only creates the program; prints its peak memory (KiB)
 //   bench_results load FILE [RUNS]      times LoadResults (best of RUNS) and compares
+//   bench_results append FILE LINES     times LINES appends against plain unsynced ones
 #include "program.h"
 #include "resultsfile.h"
 
@@ -27,6 +29,7 @@ namespace {
 
 constexpr double kTimeGoal = 4.0;         // times `wc -l`
 constexpr long kMemoryGoalKiB = 5 * 1024; // above the idle program
+constexpr double kAppendGoalMs = 50;      // well under a delay a user notices
 
 long peakKiB(int who)
 {
@@ -117,6 +120,30 @@ long idlePeakKiB(const char *self)
     return std::atol(text);
 }
 
+// The mean time of an append with its sync, against opening, writing and closing alone.
+int append(const char *path, int lines)
+{
+    const ResultsFile file(QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath());
+    const ResultRecord record{QStringLiteral("Ученик"), 10, 10, 10, 3, 10, 8, 4.125};
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < lines; ++i)
+        file.AppendResult(record);
+    const double syncedMs = secondsSince(start) * 1000 / lines;
+    const QByteArray line = ResultsFile::formatLine(record);
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < lines; ++i) {
+        const int fd = open(path, O_WRONLY | O_APPEND);
+        if (fd < 0 || write(fd, line.constData(), size_t(line.size())) != line.size())
+            return 1;
+        close(fd);
+    }
+    const double plainMs = secondsSince(start) * 1000 / lines;
+    std::printf("AppendResult        %8.2f ms a line with its sync (%.3f ms without; goal: at most "
+                "%.0f ms)\n",
+                syncedMs, plainMs, kAppendGoalMs);
+    return syncedMs <= kAppendGoalMs ? 0 : 1;
+}
+
 int load(const char *path, int runs, long idleKiB)
 {
     const char *wcArgs[] = {"wc", "-l", path, nullptr};
@@ -158,10 +185,14 @@ int main(int argc, char *argv[])
 {
     if (argc == 4 && std::strcmp(argv[1], "generate") == 0)
         return generate(argv[2], std::atol(argv[3]));
+    if (argc == 4 && std::strcmp(argv[1], "append") == 0)
+        return append(argv[2], std::atoi(argv[3]));
     const bool idle = argc == 2 && std::strcmp(argv[1], "idle") == 0;
     const bool loading = (argc == 3 || argc == 4) && std::strcmp(argv[1], "load") == 0;
     if (!idle && !loading) {
-        std::fprintf(stderr, "usage: %s generate FILE LINES | idle | load FILE [RUNS]\n", argv[0]);
+        std::fprintf(
+            stderr, "usage: %s generate FILE LINES | idle | load FILE [RUNS] | append FILE LINES\n",
+            argv[0]);
         return 2;
     }
     // Both modes start the same program, so that their memory can be compared.

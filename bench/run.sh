@@ -27,6 +27,14 @@ bench_results() {
     "$build/bench/bench_results" load "$work/res.txt" 7
 }
 
+# Appending a line and waiting until it is on the disk, in the build folder: /tmp may be memory.
+bench_append() {
+    rm -f "$build/res.txt"
+    "$build/bench/bench_results" append "$build/res.txt" 200
+    rm -f "$build/res.txt"
+}
+
+
 # The journal: a million records from opening to all of them in the table, with the memory
 # above the idle journal; and the cost of one appended line at the end of that file and of an
 # empty one.
@@ -60,7 +68,7 @@ bench_export() {
     [ "$rows" -eq $lines ] && [ "$ours" -lt "$calc" ]
 }
 
-steps=(startup results journal export)
+steps=(startup results append journal export)
 
 failed=0
 for step in "${steps[@]}"; do

@@ -18,11 +18,6 @@
 
 namespace {
 
-// How long an operation waits for another program that holds the file locked. Every holder
-// keeps the lock for one read or one write, so only a stuck program makes this run out, and
-// then the program must not hang with it.
-constexpr auto kLockWait = std::chrono::seconds(10);
-
 class FileHandle
 {
 public:
@@ -71,12 +66,12 @@ enum class Lock { Taken, Busy, Unsupported };
 // An advisory lock on the whole file: shared for reading, exclusive for appending. Polls with
 // short, growing pauses rather than blocking, so that a program that never lets go cannot hang
 // this one. A file system without locks (some network ones) gives Unsupported.
-Lock lockWhole(int fd, short type)
+Lock lockWhole(int fd, short type, std::chrono::milliseconds wait)
 {
     struct flock lock = {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
-    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     auto pause = std::chrono::microseconds(50);
     for (;;) {
         if (::fcntl(fd, F_SETLK, &lock) == 0)
@@ -89,6 +84,17 @@ Lock lockWhole(int fd, short type)
             return Lock::Busy;
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    }
+}
+
+// Waits until the file's data is on the disk; returns 0 or the error number.
+int syncData(int fd)
+{
+    for (;;) {
+        if (::fdatasync(fd) == 0)
+            return 0;
+        if (errno != EINTR)
+            return errno;
     }
 }
 
@@ -145,7 +151,10 @@ QString storableName(const QString &name)
 
 } // namespace
 
-ResultsFile::ResultsFile(QString path) : m_path(std::move(path)) {}
+ResultsFile::ResultsFile(QString path, std::chrono::milliseconds lockWait)
+    : m_path(std::move(path)), m_lockWait(lockWait)
+{
+}
 
 QByteArray ResultsFile::formatLine(const ResultRecord &record)
 {
@@ -177,7 +186,7 @@ ResultList ResultsFile::LoadResults() const
     struct stat status = {};
     if (::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode))
         throw ResultsFailure("res.txt is not a plain file");
-    if (lockWhole(file.fd(), F_RDLCK) == Lock::Busy)
+    if (lockWhole(file.fd(), F_RDLCK, m_lockWait) == Lock::Busy)
         throw ResultsFailure("res.txt stays locked by another program");
     FileSource source(file.fd());
     return ResultsParser(source).parse();
@@ -201,7 +210,7 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
     // (a full disk's stand-in, say) is written as it is.
     struct stat status = {};
     const bool plainFile = ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode);
-    if (plainFile && lockWhole(file.fd(), F_WRLCK) == Lock::Busy)
+    if (plainFile && lockWhole(file.fd(), F_WRLCK, m_lockWait) == Lock::Busy)
         throw AppendFailure(reasonFor(EAGAIN));
     // The size before writing, to take back a line that was only partly written: a half line
     // would shift the fields of every later record. The lock keeps it from changing meanwhile.
@@ -220,6 +229,12 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
         }
         written += n;
     }
+    // The line must survive a power cut right after the results window opened. A line that
+    // cannot be stored (a file system that finds out only now that it is full, a failing disk)
+    // is taken back like a half line: a failed append leaves nothing behind, and trying again
+    // does not store the line twice. A device under that name has nothing to keep.
+    if (error == 0 && plainFile)
+        error = syncData(file.fd());
     if (error != 0) {
         if (written > 0 && plainFile)
             static_cast<void>(::ftruncate(file.fd(), status.st_size));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 
 // The results file: one line per record in the single-byte Cyrillic code page, only ever
 // appended to. Every operation opens the file, takes an advisory lock, and closes it again, so
@@ -12,8 +13,14 @@
 class ResultsFile
 {
 public:
+    // How long an operation waits for another program that holds the file locked. Every holder
+    // keeps the lock for one read, or one write and its sync, so only a stuck program makes this
+    // run out, and then the program must not hang with it.
+    static constexpr std::chrono::milliseconds kLockWait{10000};
+
     // The relative name is looked up in the working directory at each operation.
-    explicit ResultsFile(QString path = QStringLiteral("res.txt"));
+    explicit ResultsFile(QString path = QStringLiteral("res.txt"),
+                         std::chrono::milliseconds lockWait = kLockWait);
 
     const QString &path() const { return m_path; }
 
@@ -22,8 +29,9 @@ public:
     // record that cannot be read.
     ResultList LoadResults() const;
 
-    // Appends one line with a single write. Throws AppendFailure, with the reason, when the line
-    // could not be written whole; a partly written line is taken back.
+    // Appends one line with a single write and waits until it is on the disk. Throws
+    // AppendFailure, with the reason, when the line could not be written whole or stored; such a
+    // line is taken back.
     void AppendResult(const ResultRecord &record) const;
 
     // The line for a record, byte for byte, CR LF included.
@@ -31,4 +39,5 @@ public:
 
 private:
     QString m_path;
+    std::chrono::milliseconds m_lockWait;
 };

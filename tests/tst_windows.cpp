@@ -10,7 +10,6 @@
 #include "picturebox.h"
 #include "pictures.h"
 #include "testsession.h"
-#include "timer.h"
 #include "usermouse.h"
 
 #include <QApplication>
@@ -206,20 +205,10 @@ private slots:
         QVERIFY(c.centred ? qAbs(ink.left() - rightMargin) <= 4 : ink.left() <= 2);
     }
 
-    // A menu command and a timer of the catch game, as built.
-    void catchGameMenuAndTimer()
-    {
-        TestSession session;
-        Form &form = session.program().form4();
-        QCOMPARE(form.control<MenuItem>("mnuNew").action()->text(), QStringLiteral("Новая игра"));
-        QCOMPARE(form.control<Timer>("Timer2").interval(), 300);
-    }
-
     // The rules and the About texts are the same at each opening: set whole, never appended.
     // About: the heading and the authors' name on two lines, then the position and the credit.
     void textsAtEachOpening()
     {
-        QCOMPARE(kRules.size(), 459);
         TestSession session;
         session.start();
         Form &about = session.program().form2();

@@ -6,6 +6,7 @@
 // must agree with itself in the same ways, account for every byte, and take a line as a record
 // only where the strict reader reads that line alone as the same record. The same bytes as a
 // name: the line written for it must stay one record that reads back.
+#include "piecesource.h"
 #include "resultlist.h"
 #include "resultsfailure.h"
 #include "resultsfile.h"
@@ -16,41 +17,18 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <vector>
 
 namespace {
-
-class PieceSource : public ByteSource
-{
-public:
-    PieceSource(const uint8_t *data, size_t size, qint64 piece)
-        : m_data(data), m_size(qint64(size)), m_piece(piece)
-    {
-    }
-    qint64 read(char *buffer, qint64 capacity) override
-    {
-        const qint64 n = std::min({capacity, m_piece, m_size - m_pos});
-        if (n > 0)
-            std::memcpy(buffer, m_data + m_pos, size_t(n));
-        m_pos += n;
-        return n;
-    }
-
-private:
-    const uint8_t *m_data;
-    qint64 m_size;
-    qint64 m_piece;
-    qint64 m_pos = 0;
-};
 
 // Nothing on a read failure, else the count and the kept records.
 using Outcome = std::optional<std::pair<qint64, std::vector<StoredResult>>>;
 
 Outcome read(const void *data, size_t size, ResultsParser::Path path, qint64 piece)
 {
-    PieceSource source(static_cast<const uint8_t *>(data), size, piece);
+    PieceSource source(QByteArray::fromRawData(static_cast<const char *>(data), qsizetype(size)),
+                       piece);
     try {
         const ResultList list = ResultsParser(source, path).parse();
         std::vector<StoredResult> kept;

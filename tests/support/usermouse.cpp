@@ -31,37 +31,29 @@ QPoint UserMouse::centreOf(const BoxControl &control)
     return control.widget()->geometry().center();
 }
 
-void UserMouse::press(Form &form, QPoint point, Qt::MouseButton button)
-{
-    QTest::mousePress(windowOf(form), button, {}, toWindow(form, point));
-}
-
-void UserMouse::release(Form &form, QPoint point, Qt::MouseButton button)
-{
-    QTest::mouseRelease(windowOf(form), button, {}, toWindow(form, point));
-}
-
 void UserMouse::click(Form &form, QPoint point, Qt::MouseButton button)
 {
     QTest::mouseClick(windowOf(form), button, {}, toWindow(form, point));
 }
 
-void UserMouse::doubleClick(Form &form, QPoint point)
+void UserMouse::doubleClick(Form &form, QPoint point, Qt::MouseButton button)
 {
-    QTest::mouseDClick(windowOf(form), Qt::LeftButton, {}, toWindow(form, point));
-}
-
-void UserMouse::move(Form &form, QPoint point)
-{
-    QTest::mouseMove(windowOf(form), toWindow(form, point));
+    QTest::mouseDClick(windowOf(form), button, {}, toWindow(form, point));
 }
 
 void UserMouse::drag(Form &form, QPoint from, QPoint to)
 {
-    press(form, from);
+    QWindow *window = windowOf(form);
+    QTest::mousePress(window, Qt::LeftButton, {}, toWindow(form, from));
     for (int step = 1; step <= 4; ++step)
-        move(form, from + (to - from) * step / 4);
-    release(form, to);
+        QTest::mouseMove(window, toWindow(form, from + (to - from) * step / 4));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, toWindow(form, to));
+}
+
+void UserMouse::resize(Form &form, QSize outer)
+{
+    QMainWindow *window = form.window();
+    window->resize(outer - (window->frameGeometry().size() - window->size()));
 }
 
 void UserMouse::choose(MenuItem &item)

@@ -6,13 +6,14 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
-// A fresh temporary folder as the working directory for one test, where the program keeps its
-// res.txt; the previous working directory comes back at the end, and the folder is removed
-// even when a test made it read-only.
+// A fresh temporary folder (in `parent`) as the working directory for one test, where the
+// program keeps its res.txt; the previous working directory comes back at the end, and the
+// folder is removed even when a test made it read-only.
 class WorkFolder
 {
 public:
-    WorkFolder() : m_previous(QDir::currentPath())
+    explicit WorkFolder(const QString &parent = QDir::tempPath())
+        : m_previous(QDir::currentPath()), m_folder(parent + QStringLiteral("/mouse-XXXXXX"))
     {
         if (!m_folder.isValid() || !QDir::setCurrent(m_folder.path()))
             qFatal("cannot make a temporary working folder");
