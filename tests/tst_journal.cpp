@@ -3,6 +3,7 @@
 #include "journalexport.h"
 #include "journalwindow.h"
 #include "namefold.h"
+#include "piecesource.h"
 #include "pupilsmodel.h"
 #include "resultsparser.h"
 
@@ -18,24 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-class PieceSource : public ByteSource
-{
-public:
-    PieceSource(const QByteArray &bytes, qint64 piece) : m_bytes(bytes), m_piece(piece) {}
-    qint64 read(char *buffer, qint64 capacity) override
-    {
-        const qint64 n = std::min({capacity, m_piece, m_bytes.size() - m_pos});
-        std::memcpy(buffer, m_bytes.constData() + m_pos, size_t(n));
-        m_pos += n;
-        return n;
-    }
-
-private:
-    QByteArray m_bytes;
-    qint64 m_piece;
-    qint64 m_pos = 0;
-};
 
 constexpr const char *kFaultNames[] = {"",     "empty", "quote", "few",
                                        "many", "long",  "score", "total"};

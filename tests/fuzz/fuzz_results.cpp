@@ -92,7 +92,8 @@ public:
 
 LineLog readLines(const uint8_t *data, size_t size, ResultsParser::Path path, qint64 piece)
 {
-    PieceSource source(data, size, piece);
+    PieceSource source(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), piece);
     LineLog log;
     ResultsParser(source, path).readLines(log);
     return log;
