@@ -1,5 +1,6 @@
 #include "filefollower.h"
 
+#include "filehandle.h"
 #include "filelock.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
@@ -14,23 +15,6 @@
 namespace {
 
 constexpr qint64 kTailCheck = 64;
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // The file from a place on, each piece read under the shared lock, which is let go at once.
 class LockedSource : public ByteSource
@@ -151,7 +135,7 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
     if (m_state == State::Cancelled)
         return m_state;
     // O_NONBLOCK: a pipe under this name must not make the look wait for a writer.
-    Descriptor file(::open(QFile::encodeName(m_path).constData(),
+    FileHandle file(::open(QFile::encodeName(m_path).constData(),
                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.fd() < 0) {
         const int error = errno;

@@ -7,12 +7,12 @@
 
 namespace FileLock {
 
-Outcome lock(int fd, short type)
+Outcome lock(int fd, short type, std::chrono::milliseconds wait)
 {
     struct flock lock = {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
-    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     auto pause = std::chrono::microseconds(50);
     for (;;) {
         if (::fcntl(fd, F_SETLK, &lock) == 0)

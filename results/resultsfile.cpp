@@ -3,46 +3,20 @@
 #include "appendfailure.h"
 #include "bytesource.h"
 #include "cp1251.h"
+#include "filehandle.h"
+#include "filelock.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
 #include "totaltext.h"
 
 #include <QFile>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
-
-class FileHandle
-{
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-
-    int fd() const { return m_fd; }
-    // Closes now and returns 0 or the error number (a network file system may report a
-    // failed write only here).
-    int close()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 || errno == EINTR ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 class FileSource : public ByteSource
 {
@@ -60,32 +34,6 @@ public:
 private:
     int m_fd;
 };
-
-enum class Lock { Taken, Busy, Unsupported };
-
-// An advisory lock on the whole file: shared for reading, exclusive for appending. Polls with
-// short, growing pauses rather than blocking, so that a program that never lets go cannot hang
-// this one. A file system without locks (some network ones) gives Unsupported.
-Lock lockWhole(int fd, short type, std::chrono::milliseconds wait)
-{
-    struct flock lock = {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    auto pause = std::chrono::microseconds(50);
-    for (;;) {
-        if (::fcntl(fd, F_SETLK, &lock) == 0)
-            return Lock::Taken;
-        if (errno == EINTR)
-            continue;
-        if (errno != EACCES && errno != EAGAIN)
-            return Lock::Unsupported;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return Lock::Busy;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::microseconds(20000));
-    }
-}
 
 // Waits until the file's data is on the disk; returns 0 or the error number.
 int syncData(int fd)
@@ -186,7 +134,7 @@ ResultList ResultsFile::LoadResults() const
     struct stat status = {};
     if (::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode))
         throw ResultsFailure("res.txt is not a plain file");
-    if (lockWhole(file.fd(), F_RDLCK, m_lockWait) == Lock::Busy)
+    if (FileLock::lock(file.fd(), F_RDLCK, m_lockWait) == FileLock::Outcome::Busy)
         throw ResultsFailure("res.txt stays locked by another program");
     FileSource source(file.fd());
     return ResultsParser(source).parse();
@@ -210,7 +158,7 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
     // (a full disk's stand-in, say) is written as it is.
     struct stat status = {};
     const bool plainFile = ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode);
-    if (plainFile && lockWhole(file.fd(), F_WRLCK, m_lockWait) == Lock::Busy)
+    if (plainFile && FileLock::lock(file.fd(), F_WRLCK, m_lockWait) == FileLock::Outcome::Busy)
         throw AppendFailure(reasonFor(EAGAIN));
     // The size before writing, to take back a line that was only partly written: a half line
     // would shift the fields of every later record. The lock keeps it from changing meanwhile.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filelock.h"
 #include "resultlist.h"
 #include "resultrecord.h"
 
@@ -13,10 +14,7 @@
 class ResultsFile
 {
 public:
-    // How long an operation waits for another program that holds the file locked. Every holder
-    // keeps the lock for one read, or one write and its sync, so only a stuck program makes this
-    // run out, and then the program must not hang with it.
-    static constexpr std::chrono::milliseconds kLockWait{10000};
+    static constexpr std::chrono::milliseconds kLockWait = FileLock::kWait;
 
     // The relative name is looked up in the working directory at each operation.
     explicit ResultsFile(QString path = QStringLiteral("res.txt"),
