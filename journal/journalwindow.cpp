@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -80,6 +81,8 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_search->setPlaceholderText(QStringLiteral("часть имени"));
     m_search->setClearButtonEnabled(true);
     searchLabel->setBuddy(m_search);
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, m_search, [this] { m_search->setFocus(); });
     searchRow->addWidget(searchLabel);
     searchRow->addWidget(m_search, 1);
     layout->addLayout(searchRow);

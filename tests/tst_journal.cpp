@@ -181,7 +181,8 @@ void JournalTest::namesAndCsvFields()
 void JournalTest::followingAFile_data()
 {
     // Each step changes the file ("+" appends, "=" replaces it by a new file, "~" rewrites it in
-    // place, "cut N", "remove"), then the follower looks once.
+    // place, "cut N", "remove"), then the follower looks once; "!" before a step cancels that
+    // look.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("looks");
     const QString a = "\"a\",1,2,3,4,5,6,7\r\n";
@@ -202,6 +203,8 @@ void JournalTest::followingAFile_data()
         << QStringList{readA, "over 1:b|1,2,3,4,5,6|7 2:a|1,2,3,4,5,6|7"};
     QTest::newRow("removed, then back") << QStringList{"+" + a, "remove", "+" + b}
                                         << QStringList{readA, "missing", "over 1:b|1,2,3,4,5,6|7"};
+    QTest::newRow("cancelled, no longer followed")
+        << QStringList{"+" + a, "!+" + b, "+" + b} << QStringList{readA, "cancelled", "cancelled"};
 }
 
 void JournalTest::followingAFile()
@@ -212,7 +215,8 @@ void JournalTest::followingAFile()
     const QString path = folder.filePath("res.txt");
     FileFollower follower(path);
     for (qsizetype i = 0; i < steps.size(); ++i) {
-        const QString &step = steps[i];
+        const std::atomic_bool cancel = steps[i].startsWith('!');
+        const QString step = steps[i].mid(cancel ? 1 : 0);
         const QByteArray bytes = step.mid(1).toLatin1();
         if (step.startsWith('+')) {
             QVERIFY(writeFile(path, bytes, QIODevice::Append));
@@ -227,9 +231,11 @@ void JournalTest::followingAFile()
             QVERIFY(QFile::remove(path));
         }
         Recorder recorder;
-        const FileFollower::State state = follower.poll(recorder);
+        const FileFollower::State state = follower.poll(recorder, &cancel);
         if (state == FileFollower::State::Missing)
             recorder.log << "missing";
+        else if (state == FileFollower::State::Cancelled)
+            recorder.log << "cancelled";
         else
             QCOMPARE(state, FileFollower::State::Read);
         QCOMPARE(recorder.log.join(' '), looks[i]);
