@@ -67,11 +67,10 @@ void PupilsChart::redraw()
     auto *values = new QValueAxis;
     values->setRange(std::floor(low), std::ceil(high));
     values->setTickCount(int(std::ceil(high) - std::floor(low)) + 1);
-    values->setLabelFormat(QStringLiteral("%d"));
+    values->setLabelFormat(QStringLiteral("%g")); // whole numbers, one a tick
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setLocalizeNumbers(true);
     // Room for every name to be read: the chart grows, and the tab scrolls.
     setMinimumHeight(kChrome + kPerPupil * shown);
 

@@ -1,9 +1,10 @@
 // Takes the pictures of the README: starts the program with a fixed user name and no real
 // boxes, opens every window through the course window's menu commands and saves each window
-// as it shows itself, one PNG per window.
+// as it shows itself, one PNG per window; then the teacher's journal on a made-up class.
 //
 // Usage: screenshots OUTPUT_FOLDER   (run it under a real or virtual X server)
 
+#include "cp1251.h"
 #include "dd.h"
 #include "dialogs.h"
 #include "form.h"
@@ -12,6 +13,7 @@
 #include "form3.h"
 #include "form4.h"
 #include "fres.h"
+#include "journalwindow.h"
 #include "menuitem.h"
 #include "program.h"
 #include "runtime.h"
@@ -19,11 +21,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QEventLoop>
+#include <QFile>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -55,10 +62,9 @@ void choose(Form1 &form1, const char *command)
     settle(400);
 }
 
-bool save(Form &form, const QDir &folder, const char *file)
+bool save(QWidget *window, const QDir &folder, const char *file)
 {
     const QString path = folder.filePath(QString::fromLatin1(file));
-    QMainWindow *window = form.window();
     if (!window || !window->isVisible()) {
         std::fprintf(stderr, "the window for %s is not shown\n", file);
         return false;
@@ -69,6 +75,72 @@ bool save(Form &form, const QDir &folder, const char *file)
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+bool save(Form &form, const QDir &folder, const char *file)
+{
+    return save(form.window(), folder, file);
+}
+
+// A class of twelve over three lessons, in the results file's own bytes, with one line that a
+// hand edit broke.
+QByteArray madeUpClass()
+{
+    constexpr const char16_t *kNames[] = {u"Анна Козлова",   u"Борис Петров",   u"Вера Соколова",
+                                          u"Глеб Иванов",    u"Дарья Лебедева", u"Егор Морозов",
+                                          u"Алёна Новикова", u"Женя Волков",    u"Зоя Алексеева",
+                                          u"Илья Фёдоров",   u"Кира Семёнова",  u"Лев Павлов"};
+    Cp1251 codePage;
+    QByteArray bytes;
+    unsigned seed = 7;
+    const auto next = [&seed](int bound) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 16) % unsigned(bound));
+    };
+    for (int lesson = 0; lesson < 3; ++lesson) {
+        for (const char16_t *name : kNames) {
+            int scores[4];
+            for (int &score : scores)
+                score = std::min(10, lesson + 3 + next(7));
+            bytes += '"' + codePage.encode(QString::fromUtf16(name)) + '"';
+            for (int score : scores)
+                bytes += ',' + QByteArray::number(score);
+            bytes += ',' + QByteArray::number(next(25)) + ',' + QByteArray::number(next(13));
+            const int sum = scores[0] + scores[1] + scores[2] + scores[3];
+            bytes += ',' + QByteArray::number(sum / 8.0, 'g', 10) + "\r\n";
+        }
+        if (lesson == 1)
+            bytes += '"' + codePage.encode(QStringLiteral("Борис")) + "\",10,10,10\r\n";
+    }
+    return bytes;
+}
+
+// The journal on the made-up class: its pupils with the panel of skipped lines, and its chart.
+bool saveJournal(const QDir &folder)
+{
+    QFile file(QStringLiteral("class.txt"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(madeUpClass()) < 0)
+        return false;
+    file.close();
+    // As in a Russian classroom: totals with a decimal comma.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    JournalWindow journal;
+    QEventLoop loop;
+    QObject::connect(&journal, &JournalWindow::lookDone, &loop, &QEventLoop::quit);
+    journal.openFiles({file.fileName()});
+    journal.show();
+    loop.exec();
+    auto *tabs = journal.findChild<QTabWidget *>();
+    auto *skipped = journal.findChild<QDockWidget *>();
+    tabs->setCurrentIndex(1);
+    skipped->show();
+    settle(400);
+    bool ok = save(&journal, folder, "journal.png");
+    tabs->setCurrentIndex(2);
+    skipped->hide();
+    settle(400);
+    ok = save(&journal, folder, "journal-chart.png") && ok;
+    return ok;
 }
 
 } // namespace
@@ -122,6 +194,7 @@ int main(int argc, char *argv[])
         }
         ok = save(fres, folder, "results.png") && ok;
     }
+    ok = saveJournal(folder) && ok;
     Runtime::setDialogs(nullptr);
     return ok ? 0 : 1;
 }
