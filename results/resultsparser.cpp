@@ -12,13 +12,19 @@
 
 namespace {
 
-constexpr qint64 kBufferSize = 64 * 1024;
+// The buffer starts small and grows once a read fills it: a big file costs fewer calls into the
+// system (reads larger than the large buffer gain nothing), a small one no large allocation.
+constexpr qint64 kSmallBuffer = 64 * 1024;
+constexpr qint64 kLargeBuffer = 256 * 1024;
 // The fast path reads 64 bytes from the start of a line, and eight from the start of a total.
 constexpr qint64 kBufferPadding = 64;
 
 // A line of the program's is at least 12 bytes long: the list of line feeds need not hold more
 // than one for every 12 bytes, and is cut short where there are more.
-constexpr qint64 kMaxFeeds = kBufferSize / 12 + 64;
+constexpr qint64 maxFeeds(qint64 bufferSize)
+{
+    return bufferSize / 12 + 64;
+}
 
 constexpr std::array<bool, 256> byteSet(std::string_view bytes)
 {
@@ -61,12 +67,10 @@ quint64 totalKey(const char *text, qint64 size)
 } // namespace
 
 ResultsParser::ResultsParser(ByteSource &source, Path path)
-    : m_source(source), m_path(path),
-      m_buffer(std::make_unique<char[]>(kBufferSize + kBufferPadding)),
-      m_avx2(path == Path::Fast && hasAvx2()), m_feeds(std::make_unique<quint32[]>(kMaxFeeds)),
+    : m_source(source), m_path(path), m_avx2(path == Path::Fast && hasAvx2()),
       m_ring(std::make_unique<std::array<RawRecord, ResultList::kKept>>())
 {
-    m_pos = m_end = m_buffer.get();
+    allocate(kSmallBuffer);
 }
 
 ResultsParser::~ResultsParser() = default;
@@ -105,15 +109,29 @@ bool ResultsParser::available()
         return false;
     settleRecords();
     m_readBefore += m_end - m_buffer.get();
-    const qint64 got = m_source.read(m_buffer.get(), kBufferSize);
-    if (got < 0 || got > kBufferSize)
+    if (m_end - m_buffer.get() == m_bufferSize && m_bufferSize < kLargeBuffer)
+        allocate(kLargeBuffer);
+    const qint64 got = m_source.read(m_buffer.get(), m_bufferSize);
+    if (got < 0 || got > m_bufferSize)
         throw ResultsFailure("res.txt cannot be read");
     m_pos = m_buffer.get();
     m_end = m_pos + got;
     m_buffer[got] = kSentinel;
+    // What the fast path reads past the end is then never left unset.
+    std::memset(m_buffer.get() + got + 1, 0, kBufferPadding - 1);
     m_sourceDone = got == 0;
     listFeeds();
     return got > 0;
+}
+
+// A new, empty buffer; no record may point into the old one.
+void ResultsParser::allocate(qint64 size)
+{
+    // Neither is cleared: that would cost more than reading a small file.
+    m_buffer = std::make_unique_for_overwrite<char[]>(size + kBufferPadding);
+    m_feeds = std::make_unique_for_overwrite<quint32[]>(maxFeeds(size));
+    m_bufferSize = size;
+    m_pos = m_end = m_buffer.get();
 }
 
 void ResultsParser::settleRecords()
@@ -222,10 +240,11 @@ void ResultsParser::listFeeds()
 template <typename Masks> inline void ResultsParser::listFeedsWith(Masks masks)
 {
     const qint64 size = m_end - m_buffer.get();
-    for (qint64 at = 0; at < size && m_feedCount + 64 <= kMaxFeeds; at += 64) {
+    const qint64 capacity = maxFeeds(m_bufferSize);
+    for (qint64 at = 0; at < size && m_feedCount + 64 <= capacity; at += 64) {
         quint64 feeds = masks(m_buffer.get() + at).feeds;
         if (size - at < 64)
-            feeds &= (quint64(1) << (size - at)) - 1; // stale bytes lie past the end
+            feeds &= (quint64(1) << (size - at)) - 1; // only the bytes read
         // Four places are written whatever the count, without a branch for each: most words
         // hold fewer, and such a branch would often be mispredicted.
         const int count = std::popcount(feeds);

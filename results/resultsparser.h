@@ -79,6 +79,7 @@ private:
     };
 
     bool available();
+    void allocate(qint64 size);
     void settleRecords();
     void listFeeds();
     // The templates are inlined into functions compiled for different processors.
@@ -124,6 +125,7 @@ private:
     ByteSource &m_source;
     Path m_path;
     std::unique_ptr<char[]> m_buffer;
+    qint64 m_bufferSize = 0;
     const char *m_pos = nullptr;
     const char *m_end = nullptr;
     bool m_sourceDone = false;
