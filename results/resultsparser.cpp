@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -62,6 +63,18 @@ quint64 totalKey(const char *text, qint64 size)
     std::memcpy(&key, text, sizeof key); // the buffer's padding makes this safe
     key = qFromLittleEndian(key) & ((quint64(1) << (8 * size)) - 1);
     return key | quint64(size) << 56; // "5" and "5\0" differ; no key is 0
+}
+
+// A score of one or two digits, as the program writes them, is read here; any other goes to
+// parseScore, whose call costs more than the rest of the line.
+std::optional<qint16> lineScore(std::string_view text)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.size() == 1 && digit(text[0]))
+        return static_cast<qint16>(text[0] - '0');
+    if (text.size() == 2 && digit(text[0]) && digit(text[1]))
+        return static_cast<qint16>((text[0] - '0') * 10 + (text[1] - '0'));
+    return parseScore(text);
 }
 
 } // namespace
@@ -567,8 +580,9 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
 // mode; here a line end inside it ends the line.
 bool ResultsParser::nameHoldsLineEnd(const RawRecord &record)
 {
-    const std::string_view name(record.base + record.start[0], record.size[0]);
-    return name.find_first_of("\r\n") != std::string_view::npos;
+    const char *const name = record.base + record.start[0];
+    // A plain loop: find_first_of calls memchr for every byte of the name.
+    return std::any_of(name, name + record.size[0], [](char c) { return c == '\r' || c == '\n'; });
 }
 
 // One line by the general field reader, up to and with its line end.
@@ -617,7 +631,7 @@ LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
     };
     line.name = bytes(0);
     for (int field = 1; field < kFields - 1; ++field) {
-        const auto score = parseScore(bytes(field));
+        const auto score = lineScore(bytes(field));
         if (!score)
             return {LineFault::NotAScore, quint8(field + 1)};
         line.scores[size_t(field - 1)] = *score;
