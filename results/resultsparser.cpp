@@ -259,17 +259,19 @@ template <typename Masks> inline void ResultsParser::listFeedsWith(Masks masks)
         if (size - at < 64)
             feeds &= (quint64(1) << (size - at)) - 1; // only the bytes read
         // Four places are written whatever the count, without a branch for each: most words
-        // hold fewer, and such a branch would often be mispredicted.
+        // hold fewer, and such a branch would often be mispredicted. The top bit set aside
+        // keeps countr_zero from testing for no bit at all, which it would do with a branch.
         const int count = std::popcount(feeds);
         quint32 *const out = m_feeds.get() + m_feedCount;
-        for (int i = 0; i < 4; ++i) {
-            out[i] = static_cast<quint32>(at + std::countr_zero(feeds));
+        const auto next = [&feeds, at] {
+            const int place = std::countr_zero(feeds | quint64(1) << 63);
             feeds &= feeds - 1;
-        }
-        for (int i = 4; i < count; ++i) {
-            out[i] = static_cast<quint32>(at + std::countr_zero(feeds));
-            feeds &= feeds - 1;
-        }
+            return static_cast<quint32>(at + place);
+        };
+        for (int i = 0; i < 4; ++i)
+            out[i] = next();
+        for (int i = 4; i < count; ++i)
+            out[i] = next();
         m_feedCount += count;
     }
 }

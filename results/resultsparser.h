@@ -7,7 +7,6 @@
 
 #include <array>
 #include <memory>
-#include <utility>
 
 // Reads records of res.txt from a stream of bytes.
 //
