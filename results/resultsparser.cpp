@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <optional>
 #include <string_view>
 
 namespace {
@@ -65,16 +64,20 @@ quint64 totalKey(const char *text, qint64 size)
     return key | quint64(size) << 56; // "5" and "5\0" differ; no key is 0
 }
 
-// A score of one or two digits, as the program writes them, is read here; any other goes to
-// parseScore, whose call costs more than the rest of the line.
-std::optional<qint16> lineScore(std::string_view text)
+constexpr int kNotAScore = -1 << 20;
+
+// A score, or kNotAScore. One or two digits, as the program writes them, are read here; any
+// other goes to parseScore, whose call costs more than the rest of the line. A plain int, as an
+// optional 16-bit number is put together in memory, which stalls the read that follows.
+int lineScore(std::string_view text)
 {
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (text.size() == 1 && digit(text[0]))
-        return static_cast<qint16>(text[0] - '0');
+        return text[0] - '0';
     if (text.size() == 2 && digit(text[0]) && digit(text[1]))
-        return static_cast<qint16>((text[0] - '0') * 10 + (text[1] - '0'));
-    return parseScore(text);
+        return (text[0] - '0') * 10 + (text[1] - '0');
+    const auto score = parseScore(text);
+    return score ? *score : kNotAScore;
 }
 
 } // namespace
@@ -633,10 +636,10 @@ LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
     };
     line.name = bytes(0);
     for (int field = 1; field < kFields - 1; ++field) {
-        const auto score = lineScore(bytes(field));
-        if (!score)
+        const int score = lineScore(bytes(field));
+        if (score == kNotAScore)
             return {LineFault::NotAScore, quint8(field + 1)};
-        line.scores[size_t(field - 1)] = *score;
+        line.scores[size_t(field - 1)] = static_cast<qint16>(score);
     }
     const std::string_view total = bytes(kFields - 1);
     if (cachedTotal(total.data(), qint64(total.size()), &line.total) == kNotATotal)
