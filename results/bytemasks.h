@@ -65,8 +65,8 @@ __attribute__((target("avx2"))) inline ByteMasks masksAvx2(const char *bytes)
     return masks;
 }
 
-// Whether the processor has AVX2, and the bit instructions that every processor with AVX2
-// has (BMI1, BMI2, POPCNT), which the AVX2 code is compiled to use.
+// Whether the processor has AVX2 and the bit instructions that come with it (BMI1, BMI2,
+// POPCNT), all of which the AVX2 code is compiled to use.
 inline bool hasAvx2()
 {
     static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
