@@ -1,5 +1,6 @@
 #include "resultsparser.h"
 
+#include "bytemasks.h"
 #include "resultsfailure.h"
 #include "totaltext.h"
 
@@ -9,15 +10,21 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
-constexpr qint64 kBufferSize = 64 * 1024;
-constexpr qint64 kBufferPadding = 64; // the last word of the bit maps may pass the end
-constexpr qint64 kBitWords = kBufferSize / 64 + 2;
+// The buffer starts small and grows once a read fills it: a big file costs fewer calls into the
+// system (reads larger than the large buffer gain nothing), a small one no large allocation.
+constexpr qint64 kSmallBuffer = 64 * 1024;
+constexpr qint64 kLargeBuffer = 256 * 1024;
+// The fast path reads 64 bytes from the start of a line, and eight from the start of a total.
+constexpr qint64 kBufferPadding = 64;
+
+// A line of the program's is at least 12 bytes long: the list of line feeds need not hold more
+// than one for every 12 bytes, and is cut short where there are more.
+constexpr qint64 maxFeeds(qint64 bufferSize)
+{
+    return bufferSize / 12 + 64;
+}
 
 constexpr std::array<bool, 256> byteSet(std::string_view bytes)
 {
@@ -46,17 +53,40 @@ bool isIn(const std::array<bool, 256> &set, char c)
     return set[static_cast<unsigned char>(c)];
 }
 
+// A total of one to seven bytes as a number that stands for them; 0 for any other.
+quint64 totalKey(const char *text, qint64 size)
+{
+    if (size < 1 || size > 7)
+        return 0;
+    quint64 key = 0;
+    std::memcpy(&key, text, sizeof key); // the buffer's padding makes this safe
+    key = qFromLittleEndian(key) & ((quint64(1) << (8 * size)) - 1);
+    return key | quint64(size) << 56; // "5" and "5\0" differ; no key is 0
+}
+
+constexpr int kNotAScore = -1 << 20;
+
+// A score, or kNotAScore. One or two digits, as the program writes them, are read here; any
+// other goes to parseScore, whose call costs more than the rest of the line. A plain int, as an
+// optional 16-bit number is put together in memory, which stalls the read that follows.
+int lineScore(std::string_view text)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.size() == 1 && digit(text[0]))
+        return text[0] - '0';
+    if (text.size() == 2 && digit(text[0]) && digit(text[1]))
+        return (text[0] - '0') * 10 + (text[1] - '0');
+    const auto score = parseScore(text);
+    return score ? *score : kNotAScore;
+}
+
 } // namespace
 
 ResultsParser::ResultsParser(ByteSource &source, Path path)
-    : m_source(source), m_path(path),
-      m_buffer(std::make_unique<char[]>(kBufferSize + kBufferPadding)),
-      m_quoteBits(std::make_unique<quint64[]>(kBitWords)),
-      m_commaBits(std::make_unique<quint64[]>(kBitWords)),
-      m_lowBits(std::make_unique<quint64[]>(kBitWords)),
+    : m_source(source), m_path(path), m_avx2(path == Path::Fast && hasAvx2()),
       m_ring(std::make_unique<std::array<RawRecord, ResultList::kKept>>())
 {
-    m_pos = m_end = m_buffer.get();
+    allocate(kSmallBuffer);
 }
 
 ResultsParser::~ResultsParser() = default;
@@ -65,6 +95,11 @@ ResultList ResultsParser::parse()
 {
     qint64 count = 0;
     while (available()) {
+        const qint64 lines = m_path == Path::General ? 0 : readShortLines(count);
+        if (lines > 0) {
+            count += lines;
+            continue;
+        }
         RawRecord &record = (*m_ring)[static_cast<size_t>(count % ResultList::kKept)];
         if (m_path == Path::General || !readFast(record))
             readGeneral(record);
@@ -90,49 +125,29 @@ bool ResultsParser::available()
         return false;
     settleRecords();
     m_readBefore += m_end - m_buffer.get();
-    const qint64 got = m_source.read(m_buffer.get(), kBufferSize);
-    if (got < 0 || got > kBufferSize)
+    if (m_end - m_buffer.get() == m_bufferSize && m_bufferSize < kLargeBuffer)
+        allocate(kLargeBuffer);
+    const qint64 got = m_source.read(m_buffer.get(), m_bufferSize);
+    if (got < 0 || got > m_bufferSize)
         throw ResultsFailure("res.txt cannot be read");
     m_pos = m_buffer.get();
     m_end = m_pos + got;
     m_buffer[got] = kSentinel;
+    // What the fast path reads past the end is then never left unset.
+    std::memset(m_buffer.get() + got + 1, 0, kBufferPadding - 1);
     m_sourceDone = got == 0;
-    markBytes();
+    listFeeds();
     return got > 0;
 }
 
-// Marks the double quotes, commas, and control characters or spaces of the buffered bytes in
-// three bit maps, 64 bytes a word, for readShortLine. One pass over the buffer, 16 bytes at a
-// time, costs less than looking at every line's bytes on their own.
-void ResultsParser::markBytes()
+// A new, empty buffer; no record may point into the old one.
+void ResultsParser::allocate(qint64 size)
 {
-#if defined(__SSE2__)
-    const qint64 words = (m_end - m_buffer.get() + 63) / 64;
-    const auto mask = [](__m128i equal) { return quint64(quint32(_mm_movemask_epi8(equal))); };
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i space = _mm_set1_epi8(' ');
-    for (qint64 word = 0; word < words; ++word) {
-        quint64 quotes = 0;
-        quint64 commas = 0;
-        quint64 low = 0;
-        for (int part = 0; part < 4; ++part) {
-            // Past the end of the bytes read lie stale bytes (the buffer's padding covers the
-            // last word); readShortLine masks them off.
-            const __m128i bytes = _mm_loadu_si128(
-                reinterpret_cast<const __m128i *>(m_buffer.get() + 64 * word + 16 * part));
-            const int shift = 16 * part;
-            quotes |= mask(_mm_cmpeq_epi8(bytes, quote)) << shift;
-            commas |= mask(_mm_cmpeq_epi8(bytes, comma)) << shift;
-            low |= mask(_mm_cmpeq_epi8(_mm_min_epu8(bytes, space), bytes)) << shift;
-        }
-        m_quoteBits[word] = quotes;
-        m_commaBits[word] = commas;
-        m_lowBits[word] = low;
-    }
-    // The word after the last, which a window starting in the last word reaches into.
-    m_quoteBits[words] = m_commaBits[words] = m_lowBits[words] = 0;
-#endif
+    // Neither is cleared: that would cost more than reading a small file.
+    m_buffer = std::make_unique_for_overwrite<char[]>(size + kBufferPadding);
+    m_feeds = std::make_unique_for_overwrite<quint32[]>(maxFeeds(size));
+    m_bufferSize = size;
+    m_pos = m_end = m_buffer.get();
 }
 
 void ResultsParser::settleRecords()
@@ -147,22 +162,23 @@ void ResultsParser::settleRecords()
 }
 
 // A file holds few different totals ("4.125", "5", ...), and working each out again costs more
-// than the rest of its line: short ones are remembered by their bytes. The fast path reads the
-// eight bytes from the buffer, whose padding makes that safe.
+// than the rest of its line: short ones are remembered by their bytes (see totalKey).
 inline int ResultsParser::cachedTotal(const char *text, qint64 size, double *exact)
 {
-    if (size < 1 || size > 7)
-        return parsedTotal(text, size, 0, exact);
-    quint64 key = 0;
-    std::memcpy(&key, text, sizeof key);
-    key = qFromLittleEndian(key) & ((quint64(1) << (8 * size)) - 1);
-    key |= quint64(size) << 56; // "5" and "5\0" differ; no key is 0
-    const TotalCacheEntry &entry = m_totals[(key * 0x9E3779B97F4A7C15u) >> 56];
-    if (entry.key != key)
+    const quint64 key = totalKey(text, size);
+    const TotalCacheEntry *const entry = knownTotal(key);
+    if (!entry)
         return parsedTotal(text, size, key, exact);
     if (exact)
-        *exact = entry.exact;
-    return entry.value;
+        *exact = entry->exact;
+    return entry->value;
+}
+
+// The total remembered for a key, if any.
+inline const ResultsParser::TotalCacheEntry *ResultsParser::knownTotal(quint64 key) const
+{
+    const TotalCacheEntry &entry = m_totals[(key * 0x9E3779B97F4A7C15u) >> 56];
+    return key != 0 && entry.key == key ? &entry : nullptr;
 }
 
 int ResultsParser::parsedTotal(const char *text, qint64 size, quint64 key, double *exact)
@@ -222,75 +238,184 @@ bool ResultsParser::readFast(RawRecord &record)
     return keepInBuffer(record, from, to, next);
 }
 
-// The common case of the fast path, without a branch per byte: a line of at most 64 bytes,
-// looked at 16 bytes at a time. Its separators, quotes and blanks become bit masks, and the
-// line qualifies when it has exactly the commas and quotes of the program's layout. The record
-// keeps the mask of its commas, from which its fields' places follow (RawRecord::field).
-bool ResultsParser::readShortLine(RawRecord &record)
+// Lists the places of the buffer's line feeds, so that the fast path knows where each line
+// ends before it looks at the line (see readShortLines).
+void ResultsParser::listFeeds()
+{
+    m_feedCount = 0;
+    m_nextFeed = 0;
+    if (m_path == Path::General)
+        return;
+#if defined(__SSE2__)
+    if (m_avx2)
+        return listFeedsAvx2();
+#endif
+    listFeedsWith(masksBaseline);
+}
+
+template <typename Masks> inline void ResultsParser::listFeedsWith(Masks masks)
+{
+    const qint64 size = m_end - m_buffer.get();
+    const qint64 capacity = maxFeeds(m_bufferSize);
+    for (qint64 at = 0; at < size && m_feedCount + 64 <= capacity; at += 64) {
+        quint64 feeds = masks(m_buffer.get() + at).feeds;
+        if (size - at < 64)
+            feeds &= (quint64(1) << (size - at)) - 1; // only the bytes read
+        // Four places are written whatever the count, without a branch for each: most words
+        // hold fewer, and such a branch would often be mispredicted. The top bit set aside
+        // keeps countr_zero from testing for no bit at all, which it would do with a branch.
+        const int count = std::popcount(feeds);
+        quint32 *const out = m_feeds.get() + m_feedCount;
+        const auto next = [&feeds, at] {
+            const int place = std::countr_zero(feeds | quint64(1) << 63);
+            feeds &= feeds - 1;
+            return static_cast<quint32>(at + place);
+        };
+        for (int i = 0; i < 4; ++i)
+            out[i] = next();
+        for (int i = 4; i < count; ++i)
+            out[i] = next();
+        m_feedCount += count;
+    }
+}
+
+// Whether the bytes from `at` to the line feed at `feed` are a line laid out as the program
+// writes it: a quoted name without a double quote inside, seven fields after single commas,
+// none with a control character or space, and CR LF (or LF alone); all within 64 bytes, so that
+// one set of masks covers the line. Such a line is one record, which every path reads alike,
+// if its total is a number (see lineTotal).
+template <typename Masks>
+inline bool ResultsParser::shortLine(Masks masks, qint64 at, qint64 feed, ShortLine &line)
+{
+    qint64 lineEnd = feed - at;
+    if (lineEnd < 1 || lineEnd > 63)
+        return false;
+    if (m_buffer[feed - 1] == '\r')
+        --lineEnd;
+    const ByteMasks bytes = masks(m_buffer.get() + at);
+    const quint64 beforeEnd = (quint64(1) << lineEnd) - 1;
+    const quint64 quotes = bytes.quotes & beforeEnd;
+    // The line starts with the opening quote, and the closing one is the only other.
+    const quint64 close = quotes & (quotes - 1);
+    if ((quotes & 1) == 0 || close == 0 || (close & (close - 1)) != 0)
+        return false;
+    const quint64 fields = beforeEnd & ~(close | (close - 1));
+    const quint64 commas = bytes.commas & fields;
+    if ((commas & (close << 1)) == 0 || (bytes.low & fields) != 0 ||
+        std::popcount(commas) != kFields - 1)
+        return false;
+    line = {std::countr_zero(close), int(lineEnd), commas, 64 - std::countl_zero(commas)};
+    return true;
+}
+
+// The total of a short line, or kNotATotal.
+int ResultsParser::lineTotal(qint64 at, const ShortLine &line)
+{
+    return cachedTotal(m_buffer.get() + at + line.total, line.lineEnd - line.total);
+}
+
+// Reads records from m_pos on for as long as each is a short line (see shortLine) that ends in
+// the buffer, and returns how many; `count` records were read before.
+qint64 ResultsParser::readShortLines(qint64 count)
 {
 #if defined(__SSE2__)
-    const char *const begin = m_pos;
-    const qint64 available = m_end - begin;
-    if (available < 2 || *begin != '"')
-        return false;
-    // The 64 bits of each map from this byte on; bits past the bytes read are masked off.
-    const qint64 offset = begin - m_buffer.get();
-    const qint64 word = offset / 64;
-    const int bit = int(offset % 64);
-    const auto window = [&](const std::unique_ptr<quint64[]> &bits) {
-        return bit == 0 ? bits[word] : (bits[word] >> bit) | (bits[word + 1] << (64 - bit));
-    };
-    const quint64 valid = available >= 64 ? ~quint64(0) : (quint64(1) << available) - 1;
-    const quint64 quote = window(m_quoteBits) & valid;
-    const quint64 comma = window(m_commaBits) & valid;
-    const quint64 low = window(m_lowBits) & valid;
+    if (m_avx2)
+        return readShortLinesAvx2(count);
+#endif
+    return readShortLinesWith(masksBaseline, count);
+}
 
-    const quint64 afterOpen = quote & ~quint64(1);
-    if (afterOpen == 0)
-        return false;
-    const int close = std::countr_zero(afterOpen);
-    if (close > 61 || ((comma >> (close + 1)) & 1) == 0)
-        return false;
-    // After the name, the first control character or space must be the line end: so no field
-    // there has a blank that the general reader would drop.
-    const quint64 afterClose = ~((quint64(2) << close) - 1);
-    if ((low & afterClose) == 0)
-        return false;
-    const int end = std::countr_zero(low & afterClose);
-    if (begin[end] != '\r' && begin[end] != '\n')
-        return false;
-    const quint64 between = afterClose & ((quint64(1) << end) - 1);
-    const quint64 commas = comma & between;
-    // Exactly seven commas: without the six lowest, one is left.
-    quint64 last = commas;
-    for (int i = 0; i < kFields - 2; ++i)
-        last &= last - 1;
-    if (last == 0 || (last & (last - 1)) != 0 || (quote & between) != 0)
-        return false;
-
-    const char *next = begin + end + 1;
-    if (begin[end] == '\r') {
-        if (end + 1 >= available)
-            return false; // the LF may come with the next read
-        if (*next == '\n')
-            ++next;
+template <typename Masks> inline qint64 ResultsParser::readShortLinesWith(Masks masks, qint64 count)
+{
+    const quint32 *const feeds = m_feeds.get();
+    const qint64 begin = m_pos - m_buffer.get();
+    while (m_nextFeed < m_feedCount && feeds[m_nextFeed] < begin)
+        ++m_nextFeed;
+    const qint64 first = m_nextFeed;
+    qint64 at = begin;
+    qint64 feed = first;
+    for (;;) {
+        // A line's start is taken from the list, not from the check of the line before, so
+        // that the checks of successive lines overlap. The loop calls nothing, so that its
+        // values stay in registers: a total that is not remembered yet ends it.
+        while (feed < m_feedCount) {
+            ShortLine line;
+            if (!shortLine(masks, at, feeds[feed], line) ||
+                !knownTotal(totalKey(m_buffer.get() + at + line.total, line.lineEnd - line.total)))
+                break;
+            at = feeds[feed] + 1;
+            ++feed;
+        }
+        ShortLine line;
+        if (feed == m_feedCount || !shortLine(masks, at, feeds[feed], line) ||
+            lineTotal(at, line) == kNotATotal)
+            break;
+        at = feeds[feed] + 1;
+        ++feed;
     }
-    const int lastComma = std::countr_zero(last);
-    const int total = cachedTotal(begin + lastComma + 1, end - lastComma - 1);
+    // Only the newest nine are taken into the ring: the others need no more than their check.
+    for (qint64 i = std::max(first, feed - ResultList::kKept); i < feed; ++i) {
+        const qint64 start = i == first ? begin : feeds[i - 1] + 1;
+        ShortLine line;
+        shortLine(masks, start, feeds[i], line);
+        const qint64 index = count + (i - first);
+        takeShortLine((*m_ring)[static_cast<size_t>(index % ResultList::kKept)],
+                      m_buffer.get() + start, line, lineTotal(start, line));
+    }
+    m_pos = m_buffer.get() + at;
+    m_nextFeed = feed;
+    return feed - first;
+}
+
+#if defined(__SSE2__)
+// Compiled for AVX2 and the bit instructions that come with it, for the processors that have
+// them: the masks inline with AVX2, and the bit counts become single instructions.
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) void ResultsParser::listFeedsAvx2()
+{
+    listFeedsWith(masksAvx2);
+}
+
+__attribute__((target("avx2,bmi,bmi2,popcnt"))) qint64
+ResultsParser::readShortLinesAvx2(qint64 count)
+{
+    return readShortLinesWith(masksAvx2, count);
+}
+#endif
+
+// One short line at m_pos, as readShortLines takes them.
+bool ResultsParser::readShortLine(RawRecord &record)
+{
+    const qint64 at = m_pos - m_buffer.get();
+    while (m_nextFeed < m_feedCount && m_feeds[m_nextFeed] < at)
+        ++m_nextFeed;
+    ShortLine line;
+    if (m_nextFeed == m_feedCount || !shortLine(masksBaseline, at, m_feeds[m_nextFeed], line))
+        return false;
+    const int total = lineTotal(at, line);
     if (total == kNotATotal)
         return false;
-    record.base = begin;
-    record.length = static_cast<quint16>(end);
-    record.inBuffer = true;
-    record.commas = commas;
-    record.close = static_cast<quint16>(close);
-    record.total = static_cast<qint16>(total);
-    m_pos = next;
+    takeShortLine(record, m_pos, line, total);
+    m_pos = m_buffer.get() + m_feeds[m_nextFeed] + 1;
     return true;
-#else
-    static_cast<void>(record);
-    return false;
-#endif
+}
+
+void ResultsParser::takeShortLine(RawRecord &record, const char *begin, const ShortLine &line,
+                                  int total)
+{
+    record.base = begin;
+    record.length = static_cast<quint16>(line.lineEnd);
+    record.inBuffer = true;
+    record.start[0] = 1;
+    record.size[0] = static_cast<quint16>(line.close - 1);
+    quint64 commas = line.commas;
+    for (int field = 1; field < kFields; ++field) {
+        const int from = std::countr_zero(commas) + 1;
+        commas &= commas - 1;
+        const int to = commas != 0 ? std::countr_zero(commas) : line.lineEnd;
+        record.start[field] = static_cast<quint16>(from);
+        record.size[field] = static_cast<quint16>(to - from);
+    }
+    record.total = static_cast<qint16>(total);
 }
 
 // Takes a record found by the fast path, if its total is a number: it stays in the buffer for
@@ -305,7 +430,6 @@ bool ResultsParser::keepInBuffer(RawRecord &record, const Spans &from, const Spa
     record.base = begin;
     record.length = static_cast<quint16>(to[kFields - 1] - begin);
     record.inBuffer = true;
-    record.commas = 0;
     for (int field = 0; field < kFields; ++field) {
         record.start[field] = static_cast<quint16>(from[field] - begin);
         record.size[field] = static_cast<quint16>(to[field] - from[field]);
@@ -322,7 +446,6 @@ void ResultsParser::readGeneral(RawRecord &record)
     record.base = record.bytes.data();
     record.length = 0;
     record.inBuffer = false;
-    record.commas = 0;
     for (int field = 0; field < kFields; ++field) {
         if (field > 0 && !available())
             throw ResultsFailure("res.txt ends inside a record");
@@ -423,7 +546,8 @@ QString ResultsParser::fieldText(Cp1251 &codePage, std::string_view bytes)
 StoredResult ResultsParser::decode(const RawRecord &record)
 {
     const auto text = [&](int field) {
-        const auto [start, size] = record.field(field);
+        const auto start = record.start[size_t(field)];
+        const auto size = record.size[size_t(field)];
         return fieldText(m_codePage, std::string_view(record.base + start, size_t(size)));
     };
     return {text(0), text(1), text(2), text(3), text(4), text(5), text(6), record.total};
@@ -461,11 +585,9 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
 // mode; here a line end inside it ends the line.
 bool ResultsParser::nameHoldsLineEnd(const RawRecord &record)
 {
-    const auto [start, size] = record.field(0);
-    bool lineEnd = false;
-    for (const char *c = record.base + start; c < record.base + start + size; ++c)
-        lineEnd |= *c == '\r' || *c == '\n';
-    return lineEnd;
+    const char *const name = record.base + record.start[0];
+    // A plain loop: find_first_of calls memchr for every byte of the name.
+    return std::any_of(name, name + record.size[0], [](char c) { return c == '\r' || c == '\n'; });
 }
 
 // One line by the general field reader, up to and with its line end.
@@ -474,7 +596,6 @@ LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
     record.base = record.bytes.data();
     record.length = 0;
     record.inBuffer = false;
-    record.commas = 0;
     LineFault fault;
     int fields = 0;
     bool firstQuoted = false;
@@ -506,61 +627,22 @@ LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
     return {};
 }
 
-// The scores and the exact total of a record whose fields have been read. The fields of a line
-// found by its commas are walked in one go, and scores of one or two digits, nearly all of them,
-// are worked out without a branch on their length: this runs for each of a million lines.
+// The scores and the exact total of a record whose fields have been read.
 LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
 {
-    std::array<std::pair<int, int>, kFields> places;
-    if (record.commas != 0) {
-        places[0] = {1, record.close - 1};
-        quint64 rest = record.commas;
-        int from = std::countr_zero(rest) + 1;
-        for (int field = 1; field < kFields; ++field) {
-            rest &= rest - 1;
-            const int to = rest != 0 ? std::countr_zero(rest) : record.length;
-            places[size_t(field)] = {from, to - from};
-            from = to + 1;
-        }
-    } else {
-        for (int field = 0; field < kFields; ++field)
-            places[size_t(field)] = {record.start[size_t(field)], record.size[size_t(field)]};
-    }
-    line.name = std::string_view(record.base + places[0].first, size_t(places[0].second));
+    const auto bytes = [&](int field) {
+        return std::string_view(record.base + record.start[size_t(field)],
+                                record.size[size_t(field)]);
+    };
+    line.name = bytes(0);
     for (int field = 1; field < kFields - 1; ++field) {
-        // The byte after a field is there to read: a separator in the buffer, or the field's
-        // own room in the record.
-        const auto [start, size] = places[size_t(field)];
-        const char *text = record.base + start;
-        const unsigned first = unsigned(text[0]) - '0';
-        const unsigned second = unsigned(text[1]) - '0';
-        const bool two = size == 2;
-        if ((size == 1 || two) && first < 10 && (!two || second < 10)) {
-            line.scores[size_t(field - 1)] = qint16(two ? first * 10 + second : first);
-            continue;
-        }
-        const auto score = parseScore(std::string_view(text, size_t(size)));
-        if (!score)
+        const int score = lineScore(bytes(field));
+        if (score == kNotAScore)
             return {LineFault::NotAScore, quint8(field + 1)};
-        line.scores[size_t(field - 1)] = *score;
+        line.scores[size_t(field - 1)] = static_cast<qint16>(score);
     }
-    const auto [start, size] = places[kFields - 1];
-    if (cachedTotal(record.base + start, size, &line.total) == kNotATotal)
+    const std::string_view total = bytes(kFields - 1);
+    if (cachedTotal(total.data(), qint64(total.size()), &line.total) == kNotATotal)
         return {LineFault::NotATotal, kFields};
     return {};
-}
-
-std::pair<int, int> ResultsParser::RawRecord::field(int index) const
-{
-    if (commas == 0)
-        return {start[index], size[index]};
-    if (index == 0)
-        return {1, close - 1};
-    quint64 rest = commas;
-    for (int i = 1; i < index; ++i)
-        rest &= rest - 1;
-    const int from = std::countr_zero(rest) + 1;
-    rest &= rest - 1;
-    const int to = rest != 0 ? std::countr_zero(rest) : length;
-    return {from, to - from};
 }

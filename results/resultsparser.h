@@ -7,7 +7,6 @@
 
 #include <array>
 #include <memory>
-#include <utility>
 
 // Reads records of res.txt from a stream of bytes.
 //
@@ -37,8 +36,9 @@ public:
     static constexpr int kFields = 8;
 
     // Without the fast path every record goes through the general field reader; the two must
-    // give the same results (the fuzz target compares them).
-    enum class Path { Fast, General };
+    // give the same results (the fuzz target compares them). FastBaseline is the fast path with
+    // only the vector instructions that every x86-64 processor has, as on an old processor.
+    enum class Path { Fast, FastBaseline, General };
 
     explicit ResultsParser(ByteSource &source, Path path = Path::Fast);
     ~ResultsParser();
@@ -63,28 +63,48 @@ private:
         const char *base = nullptr;
         quint16 length = 0; // bytes from base that hold the fields
         bool inBuffer = false;
-        // The fields' places: for a short line, the bit mask of its seven commas and the place
-        // of the name's closing quote; for any other record (commas 0), start and size.
-        quint64 commas = 0;
-        quint16 close = 0;
-        std::array<quint16, kFields> start;
+        std::array<quint16, kFields> start; // from base
         std::array<quint16, kFields> size;
         qint16 total = 0;
         std::array<char, kFields * kMaxField + 16> bytes;
-
-        // Start (from base) and size of a field.
-        std::pair<int, int> field(int index) const;
+    };
+    // Where the fields of a line of the program's layout are, from its start (see shortLine).
+    struct ShortLine
+    {
+        int close = 0;      // the name's closing quote
+        int lineEnd = 0;    // the CR or LF
+        quint64 commas = 0; // a bit for each of the seven commas after the name
+        int total = 0;      // the total's first byte
     };
 
     bool available();
-    void markBytes();
+    void allocate(qint64 size);
     void settleRecords();
+    void listFeeds();
+    // The templates are inlined into functions compiled for different processors.
+    template <typename Masks> [[gnu::always_inline]] void listFeedsWith(Masks masks);
+    void listFeedsAvx2();
+    template <typename Masks>
+    [[gnu::always_inline]] bool shortLine(Masks masks, qint64 at, qint64 feed, ShortLine &line);
+    int lineTotal(qint64 at, const ShortLine &line);
+    qint64 readShortLines(qint64 count);
+    template <typename Masks>
+    [[gnu::always_inline]] qint64 readShortLinesWith(Masks masks, qint64 count);
+    qint64 readShortLinesAvx2(qint64 count);
+    bool readShortLine(RawRecord &record);
+    void takeShortLine(RawRecord &record, const char *begin, const ShortLine &line, int total);
     using Spans = std::array<const char *, kFields>;
     bool readFast(RawRecord &record);
-    bool readShortLine(RawRecord &record);
     bool keepInBuffer(RawRecord &record, const Spans &from, const Spans &to, const char *next);
     static constexpr int kNotATotal = -1 << 20;
     int cachedTotal(const char *text, qint64 size, double *exact = nullptr);
+    struct TotalCacheEntry
+    {
+        quint64 key = 0;
+        qint16 value = 0;
+        double exact = 0;
+    };
+    const TotalCacheEntry *knownTotal(quint64 key) const;
     int parsedTotal(const char *text, qint64 size, quint64 key, double *exact);
     void readGeneral(RawRecord &record);
     struct FieldRead
@@ -104,21 +124,18 @@ private:
     ByteSource &m_source;
     Path m_path;
     std::unique_ptr<char[]> m_buffer;
+    qint64 m_bufferSize = 0;
     const char *m_pos = nullptr;
     const char *m_end = nullptr;
     bool m_sourceDone = false;
     bool m_lineMode = false;
     qint64 m_readBefore = 0; // bytes of the input before the buffered ones
-    std::unique_ptr<quint64[]> m_quoteBits;
-    std::unique_ptr<quint64[]> m_commaBits;
-    std::unique_ptr<quint64[]> m_lowBits;
+    bool m_avx2;
+    // The places of the buffer's line feeds in order (see listFeeds).
+    std::unique_ptr<quint32[]> m_feeds;
+    qint64 m_feedCount = 0;
+    qint64 m_nextFeed = 0; // the first that may be at or after m_pos
     std::unique_ptr<std::array<RawRecord, ResultList::kKept>> m_ring;
-    struct TotalCacheEntry
-    {
-        quint64 key = 0;
-        qint16 value = 0;
-        double exact = 0;
-    };
     std::array<TotalCacheEntry, 256> m_totals{};
     Cp1251 m_codePage;
 };

@@ -1,11 +1,12 @@
 // Fuzz target for the results reader and the line writer (libFuzzer).
 //
-// Any bytes as res.txt: the general reader and the fast path, with the bytes handed out whole
-// or in small pieces, must agree on every outcome, and nothing may crash, hang or read out of
-// bounds (the build adds AddressSanitizer and UndefinedBehaviorSanitizer). The lenient reader
-// must agree with itself in the same ways, account for every byte, and take a line as a record
-// only where the strict reader reads that line alone as the same record. The same bytes as a
-// name: the line written for it must stay one record that reads back.
+// Any bytes as res.txt: the general reader and the fast path (with AVX2 where the processor has
+// it, and without), with the bytes handed out whole or in small pieces, must agree on every
+// outcome, and nothing may crash, hang or read out of bounds (the build adds AddressSanitizer
+// and UndefinedBehaviorSanitizer). The lenient reader must agree with itself in the same ways,
+// account for every byte, and take a line as a record only where the strict reader reads that
+// line alone as the same record. The same bytes as a name: the line written for it must stay
+// one record that reads back.
 #include "piecesource.h"
 #include "resultlist.h"
 #include "resultsfailure.h"
@@ -104,8 +105,10 @@ void checkLenient(const uint8_t *data, size_t size, qint64 piece)
     using Path = ResultsParser::Path;
     const LineLog general = readLines(data, size, Path::General, 1 << 20);
     check(readLines(data, size, Path::General, piece) == general);
-    for (qint64 fastPiece : {qint64(1) << 20, piece, qint64(1)})
-        check(readLines(data, size, Path::Fast, fastPiece) == general);
+    for (Path fast : {Path::Fast, Path::FastBaseline}) {
+        for (qint64 fastPiece : {qint64(1) << 20, piece, qint64(1)})
+            check(readLines(data, size, fast, fastPiece) == general);
+    }
     qint64 end = 0;
     for (const LineLog::Line &line : general.lines) {
         check(line.place.start == end && line.place.end > end);
@@ -134,8 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint64 piece = 1 + qint64(size % 17);
     const Outcome general = read(data, size, Path::General, 1 << 20);
     check(read(data, size, Path::General, piece) == general);
-    for (qint64 fastPiece : {qint64(1) << 20, piece, qint64(1)})
-        check(read(data, size, Path::Fast, fastPiece) == general);
+    for (Path fast : {Path::Fast, Path::FastBaseline}) {
+        for (qint64 fastPiece : {qint64(1) << 20, piece, qint64(1)})
+            check(read(data, size, fast, fastPiece) == general);
+    }
     for (const StoredResult &record : general ? general->second : std::vector<StoredResult>())
         check(record.Nam.size() <= ResultsParser::kMaxField);
     checkLenient(data, size, piece);
@@ -145,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString::fromUtf16(reinterpret_cast<const char16_t *>(data), qsizetype(size / 2));
     const QByteArray line = ResultsFile::formatLine({name, 1, -2, 3, 32767, -32768, 0, 4.125});
     check(line.count('\r') + line.count('\n') == 2 && line.endsWith("\r\n"));
-    for (Path path : {Path::General, Path::Fast}) {
+    for (Path path : {Path::General, Path::Fast, Path::FastBaseline}) {
         const Outcome outcome = read(line.constData(), size_t(line.size()), path, 7);
         check(outcome && outcome->first == 1);
         const StoredResult &record = outcome->second.front();
