@@ -7,6 +7,7 @@
 //                                  against the same on an empty file
 #include "filefollower.h"
 #include "journalwindow.h"
+#include "peakmemory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,51 +17,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
 constexpr double kLoadGoalSeconds = 1.0;
 constexpr long kMemoryGoalKiB = 64 * 1024;
 constexpr double kLiveGoalRatio = 2.0; // a long file's tail against an empty file's
-
-long peakKiB()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// The idle journal's peak memory, from a child started before this process grows.
-long idlePeakKiB()
-{
-    int ends[2];
-    if (pipe(ends) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-    posix_spawn_file_actions_addclose(&actions, ends[0]);
-    const char *args[] = {"bench_journal", "idle", nullptr};
-    pid_t pid = 0;
-    const int failed =
-        posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, const_cast<char **>(args), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(ends[1]);
-    char text[64] = {};
-    const ssize_t got = failed == 0 ? read(ends[0], text, sizeof text - 1) : -1;
-    close(ends[0]);
-    int status = 0;
-    if (failed != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0 || got <= 0)
-        return -1;
-    return std::atol(text);
-}
 
 // Shows the journal and waits until its first look at the files is over.
 void openJournal(JournalWindow &window, const QStringList &files)
@@ -80,7 +43,7 @@ int load(const char *path, int lines, long idleKiB)
     openJournal(window, {QString::fromLocal8Bit(path)});
     const double seconds = timer.nsecsElapsed() / 1e9;
     const int rows = window.findChild<QTableView *>("records")->model()->rowCount();
-    const long extraKiB = peakKiB() - idleKiB;
+    const long extraKiB = PeakMemory::ownKiB() - idleKiB;
     std::printf("records in the table %8d\n", rows);
     std::printf("open to all records  %8.0f ms   (goal: at most %.0f ms)\n", seconds * 1000,
                 kLoadGoalSeconds * 1000);
@@ -161,7 +124,7 @@ int main(int argc, char *argv[])
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const long idleKiB = is("load", 4) ? idlePeakKiB() : 0;
+    const long idleKiB = is("load", 4) ? PeakMemory::idleKiB(argv[0]) : 0;
     if (idleKiB < 0) {
         std::fprintf(stderr, "the idle run failed\n");
         return 1;
@@ -171,7 +134,7 @@ int main(int argc, char *argv[])
         JournalWindow window;
         window.show();
         QCoreApplication::processEvents();
-        std::printf("%ld\n", peakKiB());
+        std::printf("%ld\n", PeakMemory::ownKiB());
         return 0;
     }
     if (is("live", 3))

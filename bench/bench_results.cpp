@@ -6,6 +6,7 @@
 //   bench_results idle                  only creates the program; prints its peak memory (KiB)
 //   bench_results load FILE [RUNS]      times LoadResults (best of RUNS) and compares
 //   bench_results append FILE LINES     times LINES appends against plain unsynced ones
+#include "peakmemory.h"
 #include "program.h"
 #include "resultsfile.h"
 
@@ -19,7 +20,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -31,13 +31,6 @@ namespace {
 constexpr double kTimeGoal = 2.0;         // times `wc -l`
 constexpr long kMemoryGoalKiB = 5 * 1024; // above the idle program
 constexpr double kAppendGoalMs = 50;      // well under a delay a user notices
-
-long peakKiB(int who)
-{
-    rusage usage = {};
-    getrusage(who, &usage);
-    return usage.ru_maxrss;
-}
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -97,35 +90,6 @@ int generate(const char *path, long lines)
     return file.flush() ? 0 : 1;
 }
 
-// The peak memory of the idle program, which it reports itself at the same point as the loaded
-// one (its exit would add the memory of tearing the program down). It runs before this process
-// has grown: a child shares its parent's memory until it starts the new program, and the kernel
-// counts the parent's peak at that moment into the child's.
-long idlePeakKiB(const char *self)
-{
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    const char *args[] = {self, "idle", nullptr};
-    pid_t pid = 0;
-    const int failed =
-        posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, const_cast<char **>(args), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    char text[64] = {};
-    const ssize_t got = failed == 0 ? read(pipeEnds[0], text, sizeof text - 1) : -1;
-    close(pipeEnds[0]);
-    int status = 0;
-    if (failed != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0 || got <= 0)
-        return -1;
-    return std::atol(text);
-}
-
 // The mean time of an append with its sync, against opening, writing and closing alone.
 int append(const char *path, int lines)
 {
@@ -168,7 +132,7 @@ int load(const char *path, int runs, long idleKiB)
         count = file.LoadResults().count();
         loadBest = std::min(loadBest, secondsSince(start));
     }
-    const long loadKiB = peakKiB(RUSAGE_SELF);
+    const long loadKiB = PeakMemory::ownKiB();
 
     const double ratio = loadBest / wcBest;
     const long extraKiB = loadKiB - idleKiB;
@@ -204,7 +168,7 @@ int main(int argc, char *argv[])
     // Both modes start the same program, so that their memory can be compared.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const long idleKiB = loading ? idlePeakKiB(argv[0]) : 0;
+    const long idleKiB = loading ? PeakMemory::idleKiB(argv[0]) : 0;
     if (idleKiB < 0) {
         std::fprintf(stderr, "the idle run failed\n");
         return 1;
@@ -212,7 +176,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     Program program;
     if (idle) {
-        std::printf("%ld\n", peakKiB(RUSAGE_SELF));
+        std::printf("%ld\n", PeakMemory::ownKiB());
         return 0;
     }
     return load(argv[2], argc == 4 ? std::atoi(argv[3]) : 5, idleKiB);
