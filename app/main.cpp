@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
         // A window of its own in the dock, under the journal's desktop entry.
         QApplication::setApplicationName(QStringLiteral("mouse-tutor-journal"));
         QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor.Journal"));
-        const Program program; // the program's pictures and fonts, and its icon
+        Program::loadPictures();
         JournalWindow journal;
         journal.openFiles(command.journalFiles);
         journal.show();

@@ -21,8 +21,13 @@ static void initResources()
 
 Program::Program(ResultsFile resultsFile) : m_resultsFile(std::move(resultsFile))
 {
-    initResources();
+    loadPictures();
     installFontSubstitutions();
+}
+
+void Program::loadPictures()
+{
+    initResources();
     QApplication::setWindowIcon(Picture::loadIcon(QString::fromUtf8(Pictures::ToyMouse)));
 }
 

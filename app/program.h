@@ -23,6 +23,10 @@ public:
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
+    // Makes the program's pictures available and gives every window its icon; a program object
+    // does it when made.
+    static void loadPictures();
+
     // Loads the course window (its load handler asks the name first) and shows it.
     void start();
 

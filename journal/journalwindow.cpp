@@ -53,7 +53,6 @@ QTableView *makeTable(QAbstractItemModel &model, const QString &name, QWidget *p
     view->verticalHeader()->hide();
     QHeaderView *header = view->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(true);
     // Numbers take the width of their heading; the first column, a name, that of a long one.
     view->resizeColumnsToContents();
     header->resizeSection(
@@ -111,6 +110,7 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_skippedDock->setObjectName(QStringLiteral("skippedDock"));
     auto *skippedView = makeTable(*m_skipped, QStringLiteral("skipped"), m_skippedDock);
     skippedView->setSortingEnabled(false);
+    skippedView->horizontalHeader()->setStretchLastSection(true); // the reason
     skippedView->horizontalHeader()->resizeSection(
         SkippedModel::Line,
         skippedView->fontMetrics().horizontalAdvance(QStringLiteral("Строка 0000000")));
