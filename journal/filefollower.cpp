@@ -2,10 +2,10 @@
 
 #include "filehandle.h"
 #include "filelock.h"
+#include "filepath.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -135,7 +135,7 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
     if (m_state == State::Cancelled)
         return m_state;
     // O_NONBLOCK: a pipe under this name must not make the look wait for a writer.
-    FileHandle file(::open(QFile::encodeName(m_path).constData(),
+    FileHandle file(::open(FilePath::encode(m_path).constData(),
                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.fd() < 0) {
         const int error = errno;

@@ -4,12 +4,12 @@
 #include "bytesource.h"
 #include "cp1251.h"
 #include "filehandle.h"
+#include "filepath.h"
 #include "filelock.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
 #include "totaltext.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -76,11 +76,6 @@ QString reasonFor(int error)
     }
 }
 
-QByteArray encodedPath(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
 // The name as it can stand between the quotes: a double quote would end the field early and a
 // line end would split the record, so a double quote becomes a single quote and every control
 // character a space. The user's row on the screen still shows the name as typed.
@@ -127,7 +122,7 @@ ResultList ResultsFile::LoadResults() const
 {
     // O_NONBLOCK: opening a pipe that somebody named res.txt must not wait for a writer.
     FileHandle file(
-        ::open(encodedPath(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+        ::open(FilePath::encode(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.fd() < 0)
         throw ResultsFailure("res.txt cannot be opened");
     // Only a plain file is read: a pipe or a device could block or never end.
@@ -149,7 +144,7 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
         throw AppendFailure(QStringLiteral("нет перекодировки в кодировку Windows-1251"));
     }
 
-    FileHandle file(::open(encodedPath(m_path).constData(),
+    FileHandle file(::open(FilePath::encode(m_path).constData(),
                            O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
                            0666));
     if (file.fd() < 0)

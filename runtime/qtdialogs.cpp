@@ -16,6 +16,8 @@ int QtDialogs::messageBox(const QString &prompt, int style, const QString &title
     const int iconBits = style & 0xF0;
     QMessageBox box;
     box.setWindowTitle(title);
+    // Every text is the program's own or holds a name or a path as typed: never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     box.setIcon(iconBits == BoxStyle::ErrorOk     ? QMessageBox::Critical
                 : iconBits == BoxStyle::WarningOk ? QMessageBox::Warning

@@ -1,4 +1,5 @@
 #include "appendfailure.h"
+#include "filepath.h"
 #include "piecesource.h"
 #include "resultlist.h"
 #include "resultsfailure.h"
@@ -10,9 +11,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +94,7 @@ private slots:
     void lockHeldByAnotherProgram_data();
     void lockHeldByAnotherProgram();
     void programsAppendWholeLines();
+    void pathsAreBytes();
 };
 
 void ResultsFileTest::lineIsByteExact_data()
@@ -306,6 +310,43 @@ void ResultsFileTest::programsAppendWholeLines()
         QVERIFY(who >= 'a' && who < 'a' + kPrograms);
         QCOMPARE(bytes.mid(at, kLine), ResultsFile::formatLine(numbered(who, next[who - 'a']++)));
     }
+}
+
+// A name's bytes come back as they were, whatever they are; valid UTF-8 reads as Qt reads it;
+// what a person is shown has no lone surrogate or control character, and a long name is cut
+// in the middle.
+void ResultsFileTest::pathsAreBytes()
+{
+    QRandomGenerator random(20261207);
+    const QByteArray alphabet = QByteArray("/ a.\xD0\xB9\xC3\xA9\xE2\x80\xA6\xF0\x9F\x90\xAD"
+                                           "\xC0\x80\xED\xA0\x80\xF4\x90\x80\x80\xFF\x80\n");
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes(random.bounded(12), Qt::Uninitialized);
+        for (char &c : bytes)
+            c = round % 2 ? char(random.bounded(256)) : alphabet[random.bounded(alphabet.size())];
+        const QString text = FilePath::decode(bytes);
+        QCOMPARE(FilePath::encode(text), bytes);
+        if (QString::fromUtf8(bytes).toUtf8() == bytes)
+            QCOMPARE(text, QString::fromUtf8(bytes));
+        const QString shown = FilePath::shown(text, 8);
+        QVERIFY(shown.size() <= 8);
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QVERIFY(shown[i].unicode() >= 0x20);
+            if (shown[i].isHighSurrogate())
+                QVERIFY(i + 1 < shown.size() && shown[++i].isLowSurrogate());
+            else
+                QVERIFY(!shown[i].isLowSurrogate());
+        }
+    }
+    // A folder named in Windows-1251 holds the results file the program appends to.
+    WorkFolder folder;
+    const QByteArray cyrillic = "\xEA\xEB\xE0\xF1\xF1";
+    QVERIFY(::mkdir(cyrillic.constData(), 0777) == 0);
+    const ResultsFile file(FilePath::decode(cyrillic + "/res.txt"));
+    file.AppendResult({"Ученик", 10, 10, 10, 3, 10, 8, 4.125});
+    QCOMPARE(file.LoadResults().count(), 1);
+    QVERIFY(::unlink((cyrillic + "/res.txt").constData()) == 0); // Qt could not name it
+    QVERIFY(::rmdir(cyrillic.constData()) == 0);
 }
 
 int main(int argc, char *argv[])

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File names as the system has them: bytes. A name that is not valid UTF-8 (a folder named in
+// Windows-1251 on a share mounted without a character set) must still open the file it names,
+// so each byte that is not part of a valid UTF-8 sequence is carried in the text as a lone
+// surrogate U+DC80..U+DCFF and turned back into that byte when the file is opened. Qt's own
+// conversion would replace such bytes with U+FFFD and open another file.
+namespace FilePath {
+
+// The text of a name given as bytes (a command-line argument, a name read from a folder).
+QString decode(const QByteArray &bytes);
+// The bytes to open: decode(encode(x)) == x, and encode(decode(b)) == b for any bytes b.
+QByteArray encode(const QString &path);
+
+// The name as a person is shown it, in a box or a status bar: bytes that were not UTF-8 and
+// control characters as U+FFFD, and a name longer than `limit` characters cut in the middle
+// with «…», so that a box never grows off the screen.
+QString shown(const QString &path, qsizetype limit = 120);
+
+} // namespace FilePath
