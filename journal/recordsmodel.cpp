@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <algorithm>
 #include <array>
 
@@ -16,6 +17,13 @@ constexpr std::array<const char16_t *, RecordsModel::ColumnCount> kTitles = {
     u"Игра 1", u"Игра 2", u"Итог",   u"Файл",    u"Строка"};
 
 } // namespace
+
+QFont RecordsModel::unendedFont()
+{
+    QFont font;
+    font.setItalic(true);
+    return font;
+}
 
 RecordsModel::RecordsModel(QObject *parent) : JournalTable(parent) {}
 
@@ -106,6 +114,12 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
                                                 : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ToolTipRole && column == File)
         return m_files[record.file];
+    // The file's last line, without its line end after a few seconds: its writer stopped, or
+    // pauses, in the middle of it.
+    if (record.unended && role == Qt::FontRole)
+        return unendedFont();
+    if (record.unended && role == Qt::ToolTipRole)
+        return QStringLiteral("Строка не дописана: в файле нет её конца, итог может быть неполным");
     if (role != Qt::DisplayRole)
         return {};
     switch (column) {
