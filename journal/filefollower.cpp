@@ -56,6 +56,10 @@ public:
         errno = error;
         return got;
     }
+    qint64 readEnded(qint64 position, char *buffer, qint64 capacity) override
+    {
+        return ::pread(m_fd, buffer, size_t(capacity), position);
+    }
 
 private:
     int m_fd;
@@ -261,7 +265,7 @@ FileFollower::State FileFollower::poll(const Look &look, Contents &contents, Sin
     // Only the bytes before the last ended line are checked; an unended line is read again.
     const qint64 tail = std::min(kTailCheck, m_offset);
     m_tail.resize(tail);
-    if (tail > 0 && contents.read(m_offset - tail, m_tail.data(), tail) != tail)
+    if (tail > 0 && contents.readEnded(m_offset - tail, m_tail.data(), tail) != tail)
         m_tail.clear();
     m_problem.clear();
     return m_state = State::Read;
@@ -323,5 +327,5 @@ bool FileFollower::tailStillThere(Contents &contents) const
     if (tail == 0)
         return true;
     QByteArray now(tail, Qt::Uninitialized);
-    return contents.read(m_offset - tail, now.data(), tail) == tail && now == m_tail;
+    return contents.readEnded(m_offset - tail, now.data(), tail) == tail && now == m_tail;
 }

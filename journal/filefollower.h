@@ -75,6 +75,12 @@ public:
         virtual ~Contents() = default;
         // Up to `capacity` bytes from `position`; -1 with the reason in errno on a failure.
         virtual qint64 read(qint64 position, char *buffer, qint64 capacity) = 0;
+        // The same for bytes before the last ended line, which no writer is at work on: a file
+        // may skip the lock there.
+        virtual qint64 readEnded(qint64 position, char *buffer, qint64 capacity)
+        {
+            return read(position, buffer, capacity);
+        }
     };
 
     // `clock` (the system's when null) must outlive the follower.
