@@ -14,17 +14,18 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 # ImageMagick would write the files' times and colour-space notes into a PNG; keep only pixels.
-png=(-strip -define png:exclude-chunks=date,time)
+# Transparent pixels are made black: what colour an editor left under them is not seen, and
+# should change no byte.
+png=(-background black -alpha background -strip -define 'png:exclude-chunks=date,time')
 
-# Each icon: the 32 and then the 16 pixel frame, 4 bits a pixel with a 1-bit mask. Transparent
-# pixels are made black first: icotool gives their colour a palette entry too, and black under
-# the mask is what drawing by mask (AND the mask, then XOR the picture) needs.
+# Each icon: the 32 and then the 16 pixel frame, 4 bits a pixel with a 1-bit mask. icotool gives
+# the colour under the mask a palette entry too; black there is what drawing by mask (AND the
+# mask, then XOR the picture) needs.
 for source in assets/src/*-32.png assets/src/flags/*-32.png; do
     base=${source%-32.png}
     icon=assets/${base#assets/src/}.ico
     for size in 32 16; do
-        convert "$base-$size.png" -background black -alpha background "${png[@]}" \
-            "PNG32:$scratch/$size.png"
+        convert "$base-$size.png" "${png[@]}" "PNG32:$scratch/$size.png"
     done
     icotool --create --bit-depth=4 --output="$icon" "$scratch/32.png" "$scratch/16.png"
     # With more than 16 colours icotool quietly writes 8 bits a pixel instead.
