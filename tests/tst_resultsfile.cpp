@@ -15,8 +15,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -393,15 +391,6 @@ void ResultsFileTest::pathsAreBytes()
                 QVERIFY(!shown[i].isLowSurrogate());
         }
     }
-    // A folder named in Windows-1251 holds the results file the program appends to.
-    WorkFolder folder;
-    const QByteArray cyrillic = "\xEA\xEB\xE0\xF1\xF1";
-    QVERIFY(::mkdir(cyrillic.constData(), 0777) == 0);
-    const ResultsFile file(FilePath::decode(cyrillic + "/res.txt"));
-    file.AppendResult({"Ученик", 10, 10, 10, 3, 10, 8, 4.125});
-    QCOMPARE(file.LoadResults().count(), 1);
-    QVERIFY(::unlink((cyrillic + "/res.txt").constData()) == 0); // Qt could not name it
-    QVERIFY(::rmdir(cyrillic.constData()) == 0);
 }
 
 int main(int argc, char *argv[])
