@@ -1,6 +1,8 @@
 #include "journalwindow.h"
 
+#include "csvfile.h"
 #include "csvwriter.h"
+#include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
 #include "pupilschart.h"
@@ -22,7 +24,6 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
@@ -207,7 +208,7 @@ void JournalWindow::openFiles(const QStringList &paths)
     // A file opened twice would show each of its records twice.
     QStringList taken;
     for (const QString &path : paths) {
-        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const QString absolute = FilePath::absolute(path);
         if (!m_records->files().contains(absolute) && !taken.contains(absolute) &&
             m_records->files().size() + taken.size() < JournalLoader::kMaxFiles)
             taken.append(absolute);
@@ -304,8 +305,8 @@ void JournalWindow::chooseFilesToOpen()
 
 bool JournalWindow::saveCsv(Table table, const QString &path, QString *problem)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    CsvFile file;
+    if (file.start(path, m_records->files()) != CsvFile::Opened::Yes) {
         if (problem)
             *problem = file.errorString();
         return false;
@@ -346,9 +347,17 @@ void JournalWindow::chooseCsv(Table table)
         return;
     QString problem;
     if (!saveCsv(table, path, &problem))
-        QMessageBox::warning(this, QStringLiteral("Журнал результатов"),
-                             QStringLiteral("Не удалось сохранить файл %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), problem));
+        showProblem(
+            QStringLiteral("Не удалось сохранить файл %1: %2").arg(FilePath::shown(path), problem));
+}
+
+// A path in the text is plain text, whatever it holds.
+void JournalWindow::showProblem(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал результатов"), text,
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 QString JournalWindow::pupilsHtml() const
@@ -398,7 +407,5 @@ void JournalWindow::savePupilsPdf()
     document.setHtml(pupilsHtml());
     document.print(&printer);
     if (!QFileInfo(path).isFile())
-        QMessageBox::warning(
-            this, QStringLiteral("Журнал результатов"),
-            QStringLiteral("Не удалось сохранить файл %1.").arg(QDir::toNativeSeparators(path)));
+        showProblem(QStringLiteral("Не удалось сохранить файл %1.").arg(FilePath::shown(path)));
 }

@@ -56,6 +56,7 @@ private:
     void updateSummary();
     void chooseFilesToOpen();
     void chooseCsv(Table table);
+    void showProblem(const QString &text);
     void printPupils();
     void savePupilsPdf();
 

@@ -1,6 +1,7 @@
 #include "recordsmodel.h"
 
 #include "collationranks.h"
+#include "filepath.h"
 #include "namefold.h"
 #include "totaltext.h"
 
@@ -35,9 +36,10 @@ void RecordsModel::addFiles(const QStringList &paths)
         const auto sameName = [&](const QString &other) {
             return QFileInfo(other).fileName() == info.fileName();
         };
-        m_fileLabels.append(std::count_if(m_files.cbegin(), m_files.cend(), sameName) < 2
+        m_fileLabels.append(
+            FilePath::shown(std::count_if(m_files.cbegin(), m_files.cend(), sameName) < 2
                                 ? info.fileName()
-                                : info.dir().dirName() + QLatin1Char('/') + info.fileName());
+                                : info.dir().dirName() + QLatin1Char('/') + info.fileName()));
     }
     if (m_records.size() > 0)
         emit dataChanged(index(0, File), index(rowCount() - 1, File));
@@ -104,8 +106,10 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
     if (role == Qt::TextAlignmentRole)
         return column == Name || column == File ? QVariant()
                                                 : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    // A tooltip that looks like markup would be read as such.
     if (role == Qt::ToolTipRole && column == File)
-        return m_files[record.file];
+        return QStringLiteral("<p style='white-space:pre'>%1</p>")
+            .arg(FilePath::shown(m_files[record.file]).toHtmlEscaped());
     if (role != Qt::DisplayRole)
         return {};
     switch (column) {

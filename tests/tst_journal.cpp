@@ -1,6 +1,5 @@
 #include "csvwriter.h"
 #include "filefollower.h"
-#include "journalexport.h"
 #include "journalwindow.h"
 #include "namefold.h"
 #include "piecesource.h"
@@ -14,7 +13,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextStream>
 #include <cstring>
 #include <unistd.h>
 
@@ -93,7 +91,6 @@ private slots:
     void followingAFile_data();
     void followingAFile();
     void pupilSummaries();
-    void exportWithoutWindow();
     void windowSortsFiltersAndFollows();
 };
 
@@ -279,35 +276,6 @@ void JournalTest::pupilSummaries()
     const QList<QByteArray> lines = saved.readAll().split('\n');
     QCOMPARE(lines.value(2),
              QString("'=<Ann>,2,\"4,875\",\"4,875\",\"4,875\",10,10,10,10,5,4,нет\r").toUtf8());
-}
-
-void JournalTest::exportWithoutWindow()
-{
-    QTemporaryDir folder;
-    const QString results = folder.filePath("res.txt");
-    const QString missing = folder.filePath("нет.txt");
-    const QString csv = folder.filePath("out.csv");
-    QVERIFY(writeFile(results, "\"=A1, x\",1,2,3,4,5,6,0.125\r\nbad\r\n" + kExample,
-                      QIODevice::WriteOnly));
-    const QByteArray header = "\xEF\xBB\xBF"
-                              "Файл,Строка,Имя,Левая,Правая,Двойной,Движ,Игра 1,Игра 2,Итог\r\n";
-    const QByteArray rows = results.toUtf8() + ",1,\"'=A1, x\",1,2,3,4,5,6,0.125\r\n" +
-                            results.toUtf8() + ",3,Ученик,10,10,10,3,10,8,4.125\r\n";
-
-    QString errors;
-    QTextStream errorStream(&errors);
-    QCOMPARE(JournalExport::run({results}, csv, errorStream), JournalExport::AllRead);
-    errorStream.flush();
-    QCOMPARE(errors, results + ":2: полей 1, а должно быть 8\n");
-    QFile written(csv);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), header + rows);
-
-    errors.clear();
-    QCOMPARE(JournalExport::run({missing, results}, csv, errorStream),
-             JournalExport::FileUnreadable);
-    errorStream.flush();
-    QVERIFY2(errors.startsWith(missing + ": файл не найден\n"), qPrintable(errors));
 }
 
 void JournalTest::windowSortsFiltersAndFollows()
