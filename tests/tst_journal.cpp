@@ -99,31 +99,9 @@ bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode
 QString shownText(const QString &text, bool alwaysRich = false)
 {
     QTextDocument document;
-    if (alwaysRich || Qt::mightBeRichText(text))
-        document.setHtml(text);
-    else
-        document.setPlainText(text);
+    alwaysRich || Qt::mightBeRichText(text) ? document.setHtml(text) : document.setPlainText(text);
     return document.toPlainText();
 }
-
-// Whether anything opened or read a file since the watch began, as the kernel tells.
-class OpenWatch
-{
-public:
-    explicit OpenWatch(const QString &path) : m_fd(inotify_init1(IN_NONBLOCK))
-    {
-        inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN | IN_ACCESS);
-    }
-    ~OpenWatch() { ::close(m_fd); }
-    bool touched() const
-    {
-        char events[4096];
-        return ::read(m_fd, events, sizeof events) > 0;
-    }
-
-private:
-    int m_fd;
-};
 
 // The table's rows a filter shows, worked out the plain way: the names that hold the folded
 // text, in a stable sort by the column.
@@ -145,9 +123,9 @@ std::vector<int> plainRows(const JournalTable &table, const QString &needle, int
 
 std::vector<int> filterRows(const JournalFilter &filter)
 {
-    std::vector<int> rows;
-    for (int row = 0; row < filter.rowCount(); ++row)
-        rows.push_back(filter.mapToSource(filter.index(row, 0)).row());
+    std::vector<int> rows(size_t(filter.rowCount()));
+    for (size_t row = 0; row < rows.size(); ++row)
+        rows[row] = filter.mapToSource(filter.index(int(row), 0)).row();
     return rows;
 }
 
@@ -449,9 +427,9 @@ void JournalTest::filterAgainstPlainModel()
     const QStringList names = {"Аня", "аня ", "Ёжик", "ежик", "Петров", "", "Sasha"};
     const QStringList needles = {"", "а", "Е", "ж", "пет", "z"};
     records.addFiles({"a.txt", "b.txt"});
-    QStringList known;
-    std::array<quint32, 2> lines{};
-    std::array<bool, 2> unended{};
+    JournalBatch named;
+    named.names = names;
+    records.apply(named);
     QString needle;
     QRandomGenerator random(20240607);
     for (int step = 0; step < 400; ++step) {
@@ -459,28 +437,21 @@ void JournalTest::filterAgainstPlainModel()
         JournalBatch batch;
         batch.file = quint16(random.bounded(2));
         if (what < 6) {
-            batch.voidUnended = unended[batch.file] && random.bounded(2) == 0;
+            // An unended line left in the middle is voided all the same.
+            batch.voidUnended = random.bounded(2) == 0;
             for (int i = random.bounded(1, 6); i > 0; --i) {
-                const QString name = names[random.bounded(names.size())];
-                if (!known.contains(name)) {
-                    known << name;
-                    batch.names << name;
-                }
                 JournalRecord record;
                 record.total = random.bounded(4) / 2.0;
-                record.name = quint32(known.indexOf(name));
+                record.name = quint32(random.bounded(names.size()));
                 record.file = batch.file;
-                record.line = ++lines[batch.file];
+                record.line = quint32(step);
                 record.scores[0] = qint16(random.bounded(3));
+                record.unended = random.bounded(6) == 0;
                 batch.records.push_back(record);
             }
-            // An unended line left in the middle is voided all the same.
-            batch.records.back().unended = random.bounded(3) == 0;
-            unended[batch.file] = batch.records.back().unended;
             records.apply(batch);
         } else if (what == 6) {
             batch.startOver = true;
-            unended[batch.file] = false;
             records.apply(batch);
         } else {
             QPersistentModelIndex held;
@@ -551,7 +522,11 @@ void JournalTest::hostileNamesShownAsText()
                       line(name, 1, "32767") + line("", 2, "-32768") + line("Аня", 3, "4.5") +
                           "bad line\r\n",
                       QIODevice::WriteOnly));
-    const OpenWatch watch(watched);
+    // Whether anything opened or read the file, as the kernel tells.
+    const int watch = inotify_init1(IN_NONBLOCK);
+    const auto unwatch = qScopeGuard([&] { ::close(watch); });
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(watched), IN_OPEN | IN_ACCESS) >= 0);
+    char events[4096];
 
     JournalWindow window;
     QSignalSpy looked(&window, &JournalWindow::lookDone);
@@ -597,8 +572,7 @@ void JournalTest::hostileNamesShownAsText()
     QImage page(800, 600, QImage::Format_RGB32);
     QPainter painter(&page);
     print.drawContents(&painter);
-    QVERIFY(print.toPlainText().split(QChar::ParagraphSeparator).contains(name) ||
-            print.toPlainText().split('\n').contains(name));
+    QVERIFY(print.toPlainText().split('\n').contains(name));
 
     // A file that cannot be read is named in the status bar, as text.
     window.openFiles({folder.filePath("нет " + fileName)});
@@ -607,9 +581,9 @@ void JournalTest::hostileNamesShownAsText()
     for (const QLabel *label : window.statusBar()->findChildren<QLabel *>())
         QCOMPARE(label->textFormat(), Qt::PlainText);
 
-    QVERIFY(!watch.touched());
+    QVERIFY(::read(watch, events, sizeof events) < 0);
     QFile(watched).open(QIODevice::ReadOnly); // the watch itself sees an opening
-    QVERIFY(watch.touched());
+    QVERIFY(::read(watch, events, sizeof events) > 0);
 }
 
 void JournalTest::niceAxis_data()
@@ -625,7 +599,6 @@ void JournalTest::niceAxis_data()
     QTest::newRow("the largest total") << 0.0 << 32767.0 << 5000.0;
     QTest::newRow("the smallest total") << -32768.0 << 5.0 << 5000.0;
     QTest::newRow("both") << -32768.0 << 32767.0 << 10000.0;
-    QTest::newRow("a large score") << 0.0 << 32767.5 << 5000.0;
     QTest::newRow("just over a step") << -10.25 << 50.0 << 10.0;
 }
 
