@@ -5,6 +5,7 @@
 #include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "plaintext.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "recordsmodel.h"
@@ -182,23 +183,34 @@ void JournalWindow::buildMenus()
 
 void JournalWindow::buildStatusBar()
 {
+    // Labels that show file names and the reasons a file was not read: plain text, whatever
+    // the name.
     m_summary = new QLabel(this);
+    m_summary->setTextFormat(Qt::PlainText);
     m_problems = new QLabel(this);
     m_problems->setObjectName(QStringLiteral("problems"));
+    m_problems->setTextFormat(Qt::PlainText);
     m_skippedButton = new QPushButton(this);
     m_skippedButton->setFlat(true);
     m_skippedButton->setToolTip(QStringLiteral("Показать пропущенные строки"));
     connect(m_skippedButton, &QPushButton::clicked, m_skippedDock, &QWidget::show);
+    m_reading = new QLabel(this);
+    m_reading->setObjectName(QStringLiteral("reading"));
+    m_reading->setTextFormat(Qt::PlainText);
+    // The bar's own text would take "%p" or "%v" in a file's name for a number.
     m_progress = new QProgressBar(this);
     m_progress->setMaximumWidth(200);
     m_progress->setRange(0, 1000);
+    m_progress->setFormat(QStringLiteral("%p%"));
     m_cancel = new QPushButton(QStringLiteral("Отменить"), this);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_loader->cancel(); });
     statusBar()->addWidget(m_summary);
     statusBar()->addWidget(m_skippedButton);
     statusBar()->addWidget(m_problems, 1);
+    statusBar()->addPermanentWidget(m_reading);
     statusBar()->addPermanentWidget(m_progress);
     statusBar()->addPermanentWidget(m_cancel);
+    m_reading->hide();
     m_progress->hide();
     m_cancel->hide();
 }
@@ -219,10 +231,12 @@ void JournalWindow::openFiles(const QStringList &paths)
     m_fileProblems.resize(m_records->files().size());
     QMetaObject::invokeMethod(
         m_loader, [loader = m_loader, taken] { loader->addFiles(taken); }, Qt::QueuedConnection);
-    setWindowTitle(QStringLiteral("Журнал результатов — %1")
-                       .arg(m_records->files().size() == 1
-                                ? m_records->fileLabel(0)
-                                : QStringLiteral("файлов: %1").arg(m_records->files().size())));
+    // "[*]" in a window title marks where a star goes; doubled, it shows as written.
+    const QString label = m_records->files().size() == 1
+                              ? QString(m_records->fileLabel(0))
+                                    .replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))
+                              : QStringLiteral("файлов: %1").arg(m_records->files().size());
+    setWindowTitle(QStringLiteral("Журнал результатов — %1").arg(label));
 }
 
 void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
@@ -240,13 +254,15 @@ void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
 void JournalWindow::showProgress(int file, qint64 done, qint64 size)
 {
     m_progress->setValue(size > 0 ? int(std::min<qint64>(1000, done * 1000 / size)) : 0);
-    m_progress->setFormat(QStringLiteral("%1: %p%").arg(m_records->fileLabel(file)));
+    m_reading->setText(m_records->fileLabel(file));
+    m_reading->show();
     m_progress->show();
     m_cancel->show();
 }
 
 void JournalWindow::finishLook()
 {
+    m_reading->hide();
     m_progress->hide();
     m_cancel->hide();
     if (m_heldSortColumn >= 0) {
@@ -370,11 +386,11 @@ QString JournalWindow::pupilsHtml() const
     for (int row = 0; row < m_pupilsFilter->rowCount(); ++row) {
         const int source = m_pupilsFilter->mapToSource(m_pupilsFilter->index(row, 0)).row();
         html += QStringLiteral("<tr>");
-        for (int column = 0; column < PupilsModel::ColumnCount; ++column) {
-            const char *align = column == PupilsModel::Name ? "left" : "right";
-            html += QStringLiteral("<td align='%1'>%2</td>")
-                        .arg(QLatin1String(align), m_pupils->text(source, column).toHtmlEscaped());
-        }
+        html += QStringLiteral("<td align='left'>%1</td>")
+                    .arg(PlainText::html(m_pupils->text(source, PupilsModel::Name)));
+        for (int column = PupilsModel::Name + 1; column < PupilsModel::ColumnCount; ++column)
+            html += QStringLiteral("<td align='right'>%1</td>")
+                        .arg(m_pupils->text(source, column).toHtmlEscaped());
         html += QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table>");

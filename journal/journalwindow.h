@@ -74,6 +74,7 @@ private:
     QLabel *m_summary;
     QLabel *m_problems;
     QPushButton *m_skippedButton;
+    QLabel *m_reading; // the file the progress bar is about
     QProgressBar *m_progress;
     QPushButton *m_cancel;
     QTimer m_summaryLater;

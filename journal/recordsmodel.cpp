@@ -3,6 +3,7 @@
 #include "collationranks.h"
 #include "filepath.h"
 #include "namefold.h"
+#include "plaintext.h"
 #include "totaltext.h"
 
 #include <QDir>
@@ -11,6 +12,9 @@
 #include <array>
 
 namespace {
+
+// Longer than any file name, and than most paths: only a path made to be absurd is cut.
+constexpr qsizetype kLongestShown = 1000;
 
 constexpr std::array<const char16_t *, RecordsModel::ColumnCount> kTitles = {
     u"Имя",    u"Левая",  u"Правая", u"Двойной", u"Движ",
@@ -39,10 +43,16 @@ void RecordsModel::addFiles(const QStringList &paths)
         m_fileLabels.append(
             FilePath::shown(std::count_if(m_files.cbegin(), m_files.cend(), sameName) < 2
                                 ? info.fileName()
-                                : info.dir().dirName() + QLatin1Char('/') + info.fileName()));
+                                : info.dir().dirName() + QLatin1Char('/') + info.fileName(),
+                            kLongestShown));
     }
     if (m_records.size() > 0)
         emit dataChanged(index(0, File), index(rowCount() - 1, File));
+}
+
+QString RecordsModel::fileToolTip(int file) const
+{
+    return PlainText::html(FilePath::shown(m_files[file], kLongestShown));
 }
 
 void RecordsModel::apply(const JournalBatch &batch)
@@ -108,8 +118,7 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
                                                 : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     // A tooltip that looks like markup would be read as such.
     if (role == Qt::ToolTipRole && column == File)
-        return QStringLiteral("<p style='white-space:pre'>%1</p>")
-            .arg(FilePath::shown(m_files[record.file]).toHtmlEscaped());
+        return fileToolTip(record.file);
     if (role != Qt::DisplayRole)
         return {};
     switch (column) {
