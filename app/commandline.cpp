@@ -1,10 +1,11 @@
 #include "commandline.h"
 
+#include "filepath.h"
 #include "resultsfile.h"
 
 #include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,7 +30,8 @@ constexpr OptionRow kOptions[] = {
      "ФАЙЛОВ, а без них — файла результатов программы"},
     {"export", "CSV",
      "вместе с --journal: записать все записи ФАЙЛОВ\n"
-     "в таблицу CSV и выйти, не открывая окна"},
+     "в таблицу CSV и выйти, не открывая окна;\n"
+     "«-» — на стандартный вывод"},
     {"h,help", nullptr, "показать эту справку и выйти"},
     {"v,version", nullptr, "показать версию и выйти"},
 };
@@ -76,10 +78,10 @@ QString helpText()
         for (qsizetype i = 1; i < lines.size(); ++i)
             text += QString(column, u' ') + lines[i] + u'\n';
     }
-    return text +
-           QStringLiteral("\nПапка файла результатов должна существовать.\n"
-                          "Код возврата: 0 — всё в порядке, 1 — с --export: не удалось "
-                          "прочитать\nфайл или записать таблицу, 2 — ошибка в параметрах.\n");
+    return text + QStringLiteral("\nПапка файла результатов должна существовать.\n"
+                                 "Код возврата: 0 — всё в порядке, 1 — с --export: не удалось "
+                                 "прочитать\nфайл или записать таблицу, 2 — ошибка в параметрах "
+                                 "(или таблица CSV —\nодин из читаемых файлов).\n");
 }
 
 CommandLine::Result usageError(const QString &what)
@@ -91,16 +93,31 @@ CommandLine::Result usageError(const QString &what)
     return result;
 }
 
-// `sentence` starts with a capital letter, as the box shows it.
-CommandLine::Result resultsFileError(const QString &sentence)
+// `sentence` starts with a capital letter and has %1 (and %2) for the paths: in the box they are
+// shown cut to a readable length, on standard error whole, as their bytes.
+CommandLine::Result resultsFileError(const QString &sentence, const QString &path,
+                                     const QString &folder = {})
 {
     const QString message = sentence.first(1).toLower() + sentence.sliced(1);
     CommandLine::Result result;
     result.action = CommandLine::Action::BadResultsFile;
-    result.message = QStringLiteral("mouse-tutor: %1\n").arg(message);
-    result.boxText = sentence;
+    // One arg() for both paths: a second would take a "%1" in the first path for its own.
+    const auto withPaths = [&](const QString &text, auto show) {
+        return folder.isNull() ? text.arg(show(path)) : text.arg(show(path), show(folder));
+    };
+    const auto printable = [](const QString &name) { return FilePath::printable(name); };
+    const auto shown = [](const QString &name) { return FilePath::shown(name); };
+    result.message = QStringLiteral("mouse-tutor: %1\n").arg(withPaths(message, printable));
+    result.boxText = withPaths(sentence, shown);
     result.exitStatus = kStatusBadUsage;
     return result;
+}
+
+// The folder a file would be made in, as typed: "" for the working directory.
+QString folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.first(slash);
 }
 
 // QCommandLineParser fails on an unknown option, on an option whose value is missing (only the
@@ -118,16 +135,18 @@ CommandLine::Result parseFailure(const QCommandLineParser &parser, const QString
                 break;
             }
         }
-        return usageError(QStringLiteral("неизвестный параметр «%1»").arg(typed));
+        return usageError(
+            QStringLiteral("неизвестный параметр «%1»").arg(FilePath::printable(typed)));
     }
     const OptionRow *last = rowOf(arguments.last());
     if (last && last->value && !arguments.last().contains(u'='))
-        return usageError(QStringLiteral("после «%1» не указано значение").arg(arguments.last()));
+        return usageError(QStringLiteral("после «%1» не указано значение")
+                              .arg(FilePath::printable(arguments.last())));
     for (const QString &argument : arguments.sliced(1)) {
         const OptionRow *row = rowOf(argument);
         if (row && !row->value && argument.contains(u'='))
-            return usageError(
-                QStringLiteral("у «%1» не бывает значения").arg(argument.section(u'=', 0, 0)));
+            return usageError(QStringLiteral("у «%1» не бывает значения")
+                                  .arg(FilePath::printable(argument.section(u'=', 0, 0))));
     }
     return usageError(QStringLiteral("не удалось разобрать параметры"));
 }
@@ -150,8 +169,8 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         return parseFailure(parser, arguments);
     const bool journal = parser.isSet(QStringLiteral("journal"));
     if (!journal && !parser.positionalArguments().isEmpty())
-        return usageError(
-            QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().first()));
+        return usageError(QStringLiteral("лишний аргумент «%1»")
+                              .arg(FilePath::printable(parser.positionalArguments().first())));
     if (!journal && parser.isSet(QStringLiteral("export")))
         return usageError(QStringLiteral("«--export» бывает только вместе с «--journal»"));
     Result result;
@@ -191,14 +210,26 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         const QString path = parser.value(QStringLiteral("results"));
         if (path.isEmpty())
             return usageError(QStringLiteral("после «--results» не указано значение"));
-        const QFileInfo file(path);
-        if (file.isDir())
-            return resultsFileError(
-                QStringLiteral("Вместо файла результатов указана папка «%1».").arg(path));
-        if (!QFileInfo(file.absolutePath()).isDir())
-            return resultsFileError(
-                QStringLiteral("Файл результатов «%1» негде создать: нет папки «%2».")
-                    .arg(path, QDir::toNativeSeparators(file.absolutePath())));
+        // Checked by the bytes the program will open, which Qt's own file names would change.
+        struct stat status = {};
+        if (::stat(FilePath::encode(path).constData(), &status) == 0) {
+            if (S_ISDIR(status.st_mode))
+                return resultsFileError(
+                    QStringLiteral("Вместо файла результатов указана папка «%1»."), path);
+            // A device or a pipe would swallow the pupils' lines or never end a read.
+            if (!S_ISREG(status.st_mode))
+                return resultsFileError(
+                    QStringLiteral("Вместо файла результатов указано устройство или канал «%1»."),
+                    path);
+        } else if (errno != EACCES) {
+            // Without the right to look, the first append says what is wrong.
+            const QString folder = folderOf(path);
+            const QByteArray folderName = folder.isEmpty() ? "." : FilePath::encode(folder);
+            if (::stat(folderName.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+                return resultsFileError(
+                    QStringLiteral("Файл результатов «%1» негде создать: нет папки «%2»."), path,
+                    FilePath::absolute(folder));
+        }
         result.resultsPath = path;
     }
     return result;

@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "dialogs.h"
+#include "filepath.h"
 #include "journalexport.h"
 #include "journalwindow.h"
 #include "program.h"
@@ -7,7 +8,7 @@
 #include "runtime.h"
 
 #include <QApplication>
-#include <QTextStream>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -23,25 +24,28 @@ bool hasDisplay()
 
 int main(int argc, char *argv[])
 {
+    // As bytes: a file name that is not UTF-8 must name the same file when it is opened.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << FilePath::decode(QByteArray(argv[i]));
     const CommandLine::Result command = CommandLine::parse(arguments);
     switch (command.action) {
     case CommandLine::Action::Run:
     case CommandLine::Action::Journal:
         break;
     case CommandLine::Action::Export: {
-        QTextStream errors(stderr);
+        QFile errors;
+        if (!errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return JournalExport::FileUnreadable;
         return JournalExport::run(command.journalFiles, command.exportPath, errors);
     }
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
-        std::fputs(command.message.toLocal8Bit().constData(), stdout);
+        std::fputs(FilePath::encode(command.message).constData(), stdout);
         return command.exitStatus;
     case CommandLine::Action::BadUsage:
     case CommandLine::Action::BadResultsFile:
-        std::fputs(command.message.toLocal8Bit().constData(), stderr);
+        std::fputs(FilePath::encode(command.message).constData(), stderr);
         if (command.action == CommandLine::Action::BadUsage || !hasDisplay())
             return command.exitStatus;
         break;

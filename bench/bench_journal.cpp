@@ -5,13 +5,23 @@
 //                                  table, and compares the peak memory with the idle journal
 //   bench_journal live FILE        the cost of reading one appended line at the end of FILE,
 //                                  against the same on an empty file
+//   bench_journal search FILE      one letter typed into the search field and taken out again,
+//                                  until the records table has repainted, unsorted and sorted
+//                                  by name
+//   bench_journal total            a file with the largest and the smallest total, from opening
+//                                  the journal to its chart drawn
 #include "filefollower.h"
 #include "journalwindow.h"
 #include "peakmemory.h"
+#include "pupilschart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -24,6 +34,8 @@ namespace {
 constexpr double kLoadGoalSeconds = 1.0;
 constexpr long kMemoryGoalKiB = 64 * 1024;
 constexpr double kLiveGoalRatio = 2.0; // a long file's tail against an empty file's
+constexpr double kKeystrokeGoalMs = 200;
+constexpr double kTotalGoalMs = 1000;
 
 // Shows the journal and waits until its first look at the files is over.
 void openJournal(JournalWindow &window, const QStringList &files)
@@ -112,6 +124,96 @@ int live(const char *path)
     return met ? 0 : 1;
 }
 
+// Lets the timers that follow a change (the summary, the chart) run, so that they do not fall
+// into the next measure.
+void settle()
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 400)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+// Milliseconds from a key pressed in the search field until the table has painted what it
+// shows now.
+double keystroke(QLineEdit &search, QTableView &table, int key, const QString &text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&search, &press);
+    QApplication::sendEvent(&search, &release);
+    QCoreApplication::processEvents();
+    table.viewport()->repaint();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    settle();
+    return ms;
+}
+
+int search(const char *path)
+{
+    JournalWindow window;
+    window.resize(1000, 680);
+    openJournal(window, {QString::fromLocal8Bit(path)});
+    auto &table = *window.findChild<QTableView *>("records");
+    auto &field = *window.findChild<QLineEdit *>("search");
+    const int rows = table.model()->rowCount();
+    std::printf("records in the table %8d\n", rows);
+    field.setFocus();
+    settle();
+    bool met = rows > 0;
+    const auto measure = [&](const char *order) {
+        const double typed = keystroke(field, table, Qt::Key_unknown, QStringLiteral("а"));
+        const int shown = table.model()->rowCount();
+        const double cleared = keystroke(field, table, Qt::Key_Backspace, {});
+        std::printf("search, %-8s one letter %8.0f ms (%d shown), cleared %6.0f ms   (goal: at "
+                    "most %.0f ms)\n",
+                    order, typed, shown, cleared, kKeystrokeGoalMs);
+        met = met && shown > 0 && shown < rows && table.model()->rowCount() == rows &&
+              typed <= kKeystrokeGoalMs && cleared <= kKeystrokeGoalMs;
+    };
+    measure("unsorted");
+    QElapsedTimer timer;
+    timer.start();
+    table.sortByColumn(0, Qt::AscendingOrder);
+    QCoreApplication::processEvents();
+    table.viewport()->repaint();
+    std::printf("sorting by name      %8.0f ms\n", timer.nsecsElapsed() / 1e6);
+    settle();
+    measure("by name");
+    std::printf("%s\n", met ? "goal met" : "GOAL MISSED");
+    return met ? 0 : 1;
+}
+
+// The journal of a file with the largest and the smallest total a line may hold, from opening
+// until its chart is on the screen.
+int total()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("res.txt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write("\"High\",10,10,10,10,10,10,32767\r\n\"Low\",0,0,0,0,0,0,-32768\r\n"
+                   "\"Usual\",10,9,8,7,6,5,4.125\r\n") < 0)
+        return 1;
+    file.close();
+    QElapsedTimer timer;
+    timer.start();
+    JournalWindow window;
+    openJournal(window, {path});
+    window.findChild<QTabWidget *>()->setCurrentIndex(2);
+    auto &chart = *window.findChild<PupilsChart *>("chart");
+    chart.redraw();
+    const QImage drawn = chart.grab().toImage();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    std::printf("totals 32767 and -32768, open to chart drawn %6.0f ms (goal: at most %.0f ms)\n",
+                ms, kTotalGoalMs);
+    const bool met = !drawn.isNull() && ms <= kTotalGoalMs;
+    std::printf("%s\n", met ? "goal met" : "GOAL MISSED");
+    return met ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -119,8 +221,9 @@ int main(int argc, char *argv[])
     const auto is = [&](const char *mode, int count) {
         return argc == count && std::strcmp(argv[1], mode) == 0;
     };
-    if (!is("idle", 2) && !is("load", 4) && !is("live", 3)) {
-        std::fprintf(stderr, "usage: %s idle | load FILE LINES | live FILE\n", argv[0]);
+    if (!is("idle", 2) && !is("load", 4) && !is("live", 3) && !is("search", 3) && !is("total", 2)) {
+        std::fprintf(stderr, "usage: %s idle | load FILE LINES | live FILE | search FILE | total\n",
+                     argv[0]);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -140,5 +243,9 @@ int main(int argc, char *argv[])
     }
     if (is("live", 3))
         return live(argv[2]);
+    if (is("search", 3))
+        return search(argv[2]);
+    if (is("total", 2))
+        return total();
     return load(argv[2], std::atoi(argv[3]), idleKiB);
 }

@@ -47,12 +47,17 @@ bench_append() {
 
 
 # The journal: a million records from opening to all of them in the table, with the memory
-# above the idle journal; and the cost of one appended line at the end of that file and of an
-# empty one.
+# above the idle journal; the cost of one appended line at the end of that file and of an
+# empty one; a letter typed into the search field over those records and taken out again; and
+# a file with the largest and the smallest total from opening to its chart drawn.
 bench_journal() {
+    local status=0
     "$build/bench/bench_results" generate "$work/journal.txt" 1000000
-    "$build/bench/bench_journal" load "$work/journal.txt" 1000000
-    "$build/bench/bench_journal" live "$work/journal.txt"
+    "$build/bench/bench_journal" load "$work/journal.txt" 1000000 || status=1
+    "$build/bench/bench_journal" live "$work/journal.txt" || status=1
+    "$build/bench/bench_journal" search "$work/journal.txt" || status=1
+    "$build/bench/bench_journal" total || status=1
+    return $status
 }
 
 # The journal's CSV export of a million records against what a teacher would do instead:

@@ -1,9 +1,11 @@
 #include "form1.h"
 
 #include "appendfailure.h"
+#include "busywait.h"
 #include "commandbutton.h"
 #include "dd.h"
 #include "dialogs.h"
+#include "filepath.h"
 #include "form1layout.h"
 #include "form2.h"
 #include "form3.h"
@@ -238,25 +240,34 @@ void Form1::Res()
 
     FRes &fres = m_program.fres();
     const ResultsFile &file = m_program.resultsFile();
-    // A file that cannot be read, or holds fewer than nine records, shows no stored row.
-    try {
-        const ResultList list = file.LoadResults();
-        fres.FillStoredRows(list);
-    } catch (const ResultsFailure &) {
-    }
-    const int row = FindFreeRow();
-    fres.FillUserRow(row, Nam, L, R, Dbl, M, G1, G2, Resul);
-    fres.show();
+    QString failure;
+    {
+        // The read and the append share one wait for other programs' locks, during which the
+        // windows stay alive.
+        BusyWait busy;
+        const FileLock::Wait wait = file.startWait([&busy] { busy.tick(); });
+        // A file that cannot be read, or holds fewer than nine records, shows no stored row.
+        try {
+            const ResultList list = file.LoadResults(wait);
+            fres.FillStoredRows(list);
+        } catch (const ResultsFailure &) {
+        }
+        const int row = FindFreeRow();
+        fres.FillUserRow(row, Nam, L, R, Dbl, M, G1, G2, Resul);
+        fres.show();
 
-    // A failed append must not end the program and lose the session: the user is told why,
-    // and can try again.
-    try {
-        file.AppendResult({Nam, L, R, Dbl, M, G1, G2, Resul});
-    } catch (const AppendFailure &failure) {
-        msgBox(QStringLiteral("Не удалось записать результаты в файл %1: %2")
-                   .arg(file.path(), failure.reason()),
-               BoxStyle::ErrorOk, QStringLiteral("Результаты"));
+        // A failed append must not end the program and lose the session: the user is told why,
+        // and can try again.
+        try {
+            file.AppendResult({Nam, L, R, Dbl, M, G1, G2, Resul}, wait);
+        } catch (const AppendFailure &append) {
+            failure = append.reason();
+        }
     }
+    if (!failure.isEmpty())
+        msgBox(QStringLiteral("Не удалось записать результаты в файл %1: %2")
+                   .arg(FilePath::shown(file.path()), failure),
+               BoxStyle::ErrorOk, QStringLiteral("Результаты"));
 }
 
 Int16 Form1::FindFreeRow()

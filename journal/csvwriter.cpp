@@ -63,8 +63,13 @@ void CsvWriter::endRow()
 
 bool CsvWriter::finish()
 {
-    if (!m_buffer.isEmpty() && m_device.write(m_buffer) != m_buffer.size())
-        m_failed = true;
+    // A device may take part of it at a time (a pipe, a socket).
+    for (qsizetype written = 0; written < m_buffer.size() && !m_failed;) {
+        const qint64 n = m_device.write(m_buffer.constData() + written, m_buffer.size() - written);
+        if (n <= 0)
+            m_failed = true;
+        written += n;
+    }
     m_buffer.resize(0); // keeps the memory, unlike clear()
     return !m_failed;
 }

@@ -1,24 +1,31 @@
 #include "journalexport.h"
 
 #include "cp1251.h"
+#include "csvfile.h"
 #include "csvwriter.h"
 #include "filefollower.h"
+#include "filepath.h"
 #include "recordsmodel.h"
 #include "resultsparser.h"
 #include "totaltext.h"
 
 #include <QHash>
-#include <QSaveFile>
-#include <QTextStream>
+#include <QIODevice>
 
 namespace {
+
+// "NAME: what", with the name as its bytes.
+void report(QIODevice &errors, const QString &name, const QString &what)
+{
+    errors.write(FilePath::encode(FilePath::printable(name) + QStringLiteral(": ") + what + u'\n'));
+}
 
 // Writes each line of one file as a row as soon as it is read, so that memory does not grow
 // with the files.
 class ExportSink : public FileFollower::Sink
 {
 public:
-    ExportSink(CsvWriter &csv, const QString &file, QTextStream &errors)
+    ExportSink(CsvWriter &csv, const QString &file, QIODevice &errors)
         : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors)
     {
     }
@@ -41,7 +48,7 @@ public:
     }
     void skipped(const LinePlace &place, LineFault fault) override
     {
-        m_errors << m_fileName << ':' << place.number << ": " << fault.text() << '\n';
+        report(m_errors, m_fileName + u':' + QString::number(place.number), fault.text());
     }
 
 private:
@@ -59,7 +66,7 @@ private:
     CsvWriter &m_csv;
     QByteArray m_file;
     QString m_fileName;
-    QTextStream &m_errors;
+    QIODevice &m_errors;
     Cp1251 m_codePage;
     // The sink reads one file, and only ASCII names, which read alike in both encodings, can
     // come before its encoding is found.
@@ -70,12 +77,17 @@ private:
 } // namespace
 
 JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
-                                         QTextStream &errors)
+                                         QIODevice &errors)
 {
-    QSaveFile out(csvPath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        errors << csvPath << ": " << QStringLiteral("не удалось создать файл: ")
-               << out.errorString() << '\n';
+    CsvFile out;
+    switch (out.start(csvPath, files)) {
+    case CsvFile::Opened::Yes:
+        break;
+    case CsvFile::Opened::Refused:
+        report(errors, csvPath, QStringLiteral("таблица не записана: ") + out.errorString());
+        return Refused;
+    case CsvFile::Opened::Failed:
+        report(errors, csvPath, QStringLiteral("не удалось создать файл: ") + out.errorString());
         return FileUnreadable;
     }
     Status status = AllRead;
@@ -89,13 +101,12 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
         FileFollower follower(file);
         ExportSink sink(csv, file, errors);
         if (follower.poll(sink) != FileFollower::State::Read) {
-            errors << file << ": " << follower.problem() << '\n';
+            report(errors, file, follower.problem());
             status = FileUnreadable;
         }
     }
     if (!csv.finish() || !out.commit()) {
-        errors << csvPath << ": " << QStringLiteral("не удалось записать файл: ")
-               << out.errorString() << '\n';
+        report(errors, csvPath, QStringLiteral("не удалось записать файл: ") + out.errorString());
         return FileUnreadable;
     }
     return status;

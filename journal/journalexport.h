@@ -2,16 +2,19 @@
 
 #include <QStringList>
 
-class QTextStream;
+class QIODevice;
 
 // The journal without a window, for scripts: every record of the files into one CSV file, with
 // the file and line it came from and the total with a period.
 class JournalExport
 {
 public:
-    enum Status { AllRead = 0, FileUnreadable = 1 };
+    enum Status { AllRead = 0, FileUnreadable = 1, Refused = 2 };
 
     // Skipped lines go to `errors` as "FILE:LINE: reason", one a line, and so does every file
-    // that could not be read. The CSV is written whole or not at all.
-    static Status run(const QStringList &files, const QString &csvPath, QTextStream &errors);
+    // that could not be read, with names as their bytes (FilePath::printable). The CSV is
+    // written whole or not at all (see CsvFile); "-" is standard output. A CSV file that is one
+    // of `files` is Refused before anything is read or written; a CSV file that could not be
+    // written is FileUnreadable.
+    static Status run(const QStringList &files, const QString &csvPath, QIODevice &errors);
 };

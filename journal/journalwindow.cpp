@@ -1,8 +1,11 @@
 #include "journalwindow.h"
 
+#include "csvfile.h"
 #include "csvwriter.h"
+#include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "plaintext.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "recordsmodel.h"
@@ -22,7 +25,6 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
@@ -181,23 +183,34 @@ void JournalWindow::buildMenus()
 
 void JournalWindow::buildStatusBar()
 {
+    // Labels that show file names and the reasons a file was not read: plain text, whatever
+    // the name.
     m_summary = new QLabel(this);
+    m_summary->setTextFormat(Qt::PlainText);
     m_problems = new QLabel(this);
     m_problems->setObjectName(QStringLiteral("problems"));
+    m_problems->setTextFormat(Qt::PlainText);
     m_skippedButton = new QPushButton(this);
     m_skippedButton->setFlat(true);
     m_skippedButton->setToolTip(QStringLiteral("Показать пропущенные строки"));
     connect(m_skippedButton, &QPushButton::clicked, m_skippedDock, &QWidget::show);
+    m_reading = new QLabel(this);
+    m_reading->setObjectName(QStringLiteral("reading"));
+    m_reading->setTextFormat(Qt::PlainText);
+    // The bar's own text would take "%p" or "%v" in a file's name for a number.
     m_progress = new QProgressBar(this);
     m_progress->setMaximumWidth(200);
     m_progress->setRange(0, 1000);
+    m_progress->setFormat(QStringLiteral("%p%"));
     m_cancel = new QPushButton(QStringLiteral("Отменить"), this);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_loader->cancel(); });
     statusBar()->addWidget(m_summary);
     statusBar()->addWidget(m_skippedButton);
     statusBar()->addWidget(m_problems, 1);
+    statusBar()->addPermanentWidget(m_reading);
     statusBar()->addPermanentWidget(m_progress);
     statusBar()->addPermanentWidget(m_cancel);
+    m_reading->hide();
     m_progress->hide();
     m_cancel->hide();
 }
@@ -207,7 +220,7 @@ void JournalWindow::openFiles(const QStringList &paths)
     // A file opened twice would show each of its records twice.
     QStringList taken;
     for (const QString &path : paths) {
-        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const QString absolute = FilePath::absolute(path);
         if (!m_records->files().contains(absolute) && !taken.contains(absolute) &&
             m_records->files().size() + taken.size() < JournalLoader::kMaxFiles)
             taken.append(absolute);
@@ -218,10 +231,12 @@ void JournalWindow::openFiles(const QStringList &paths)
     m_fileProblems.resize(m_records->files().size());
     QMetaObject::invokeMethod(
         m_loader, [loader = m_loader, taken] { loader->addFiles(taken); }, Qt::QueuedConnection);
-    setWindowTitle(QStringLiteral("Журнал результатов — %1")
-                       .arg(m_records->files().size() == 1
-                                ? m_records->fileLabel(0)
-                                : QStringLiteral("файлов: %1").arg(m_records->files().size())));
+    // "[*]" in a window title marks where a star goes; doubled, it shows as written.
+    const QString label = m_records->files().size() == 1
+                              ? QString(m_records->fileLabel(0))
+                                    .replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))
+                              : QStringLiteral("файлов: %1").arg(m_records->files().size());
+    setWindowTitle(QStringLiteral("Журнал результатов — %1").arg(label));
 }
 
 void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
@@ -239,13 +254,15 @@ void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
 void JournalWindow::showProgress(int file, qint64 done, qint64 size)
 {
     m_progress->setValue(size > 0 ? int(std::min<qint64>(1000, done * 1000 / size)) : 0);
-    m_progress->setFormat(QStringLiteral("%1: %p%").arg(m_records->fileLabel(file)));
+    m_reading->setText(m_records->fileLabel(file));
+    m_reading->show();
     m_progress->show();
     m_cancel->show();
 }
 
 void JournalWindow::finishLook()
 {
+    m_reading->hide();
     m_progress->hide();
     m_cancel->hide();
     if (m_heldSortColumn >= 0) {
@@ -308,8 +325,8 @@ void JournalWindow::chooseFilesToOpen()
 
 bool JournalWindow::saveCsv(Table table, const QString &path, QString *problem)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    CsvFile file;
+    if (file.start(path, m_records->files()) != CsvFile::Opened::Yes) {
         if (problem)
             *problem = file.errorString();
         return false;
@@ -350,9 +367,17 @@ void JournalWindow::chooseCsv(Table table)
         return;
     QString problem;
     if (!saveCsv(table, path, &problem))
-        QMessageBox::warning(this, QStringLiteral("Журнал результатов"),
-                             QStringLiteral("Не удалось сохранить файл %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), problem));
+        showProblem(
+            QStringLiteral("Не удалось сохранить файл %1: %2").arg(FilePath::shown(path), problem));
+}
+
+// A path in the text is plain text, whatever it holds.
+void JournalWindow::showProblem(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал результатов"), text,
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 QString JournalWindow::pupilsHtml() const
@@ -365,11 +390,11 @@ QString JournalWindow::pupilsHtml() const
     for (int row = 0; row < m_pupilsFilter->rowCount(); ++row) {
         const int source = m_pupilsFilter->mapToSource(m_pupilsFilter->index(row, 0)).row();
         html += QStringLiteral("<tr>");
-        for (int column = 0; column < PupilsModel::ColumnCount; ++column) {
-            const char *align = column == PupilsModel::Name ? "left" : "right";
-            html += QStringLiteral("<td align='%1'>%2</td>")
-                        .arg(QLatin1String(align), m_pupils->text(source, column).toHtmlEscaped());
-        }
+        html += QStringLiteral("<td align='left'>%1</td>")
+                    .arg(PlainText::html(m_pupils->text(source, PupilsModel::Name)));
+        for (int column = PupilsModel::Name + 1; column < PupilsModel::ColumnCount; ++column)
+            html += QStringLiteral("<td align='right'>%1</td>")
+                        .arg(m_pupils->text(source, column).toHtmlEscaped());
         html += QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table>");
@@ -402,7 +427,5 @@ void JournalWindow::savePupilsPdf()
     document.setHtml(pupilsHtml());
     document.print(&printer);
     if (!QFileInfo(path).isFile())
-        QMessageBox::warning(
-            this, QStringLiteral("Журнал результатов"),
-            QStringLiteral("Не удалось сохранить файл %1.").arg(QDir::toNativeSeparators(path)));
+        showProblem(QStringLiteral("Не удалось сохранить файл %1.").arg(FilePath::shown(path)));
 }

@@ -57,6 +57,7 @@ private:
     void updateSummary();
     void chooseFilesToOpen();
     void chooseCsv(Table table);
+    void showProblem(const QString &text);
     void printPupils();
     void savePupilsPdf();
 
@@ -74,6 +75,7 @@ private:
     QLabel *m_summary;
     QLabel *m_problems;
     QPushButton *m_skippedButton;
+    QLabel *m_reading; // the file the progress bar is about
     QProgressBar *m_progress;
     QPushButton *m_cancel;
     QTimer m_summaryLater;

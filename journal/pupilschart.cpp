@@ -1,17 +1,36 @@
 #include "pupilschart.h"
 
+#include "journalfilter.h"
+#include "plaintext.h"
 #include "pupilsmodel.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QHorizontalBarSeries>
-#include <QSortFilterProxyModel>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
-PupilsChart::PupilsChart(const QSortFilterProxyModel &pupils, QWidget *parent)
+PupilsChart::Axis PupilsChart::niceAxis(double low, double high)
+{
+    if (!std::isfinite(low) || !std::isfinite(high) || low > high)
+        low = high = 0;
+    // The loop starts from the power of ten just below the step the range needs.
+    const double needed = (high - low) / (kMaxTicks - 1);
+    for (double decade = needed > 1 ? std::pow(10.0, std::floor(std::log10(needed))) : 1;;
+         decade *= 10) {
+        for (const double mantissa : {1.0, 2.0, 5.0}) {
+            const double step = mantissa * decade;
+            const double first = std::floor(low / step);
+            const double last = std::max(std::ceil(high / step), first + 1);
+            if (last - first + 1 <= kMaxTicks)
+                return {first * step + 0.0, last * step + 0.0, step, int(last - first) + 1};
+        }
+    }
+}
+
+PupilsChart::PupilsChart(const JournalFilter &pupils, QWidget *parent)
     : QChartView(parent), m_pupils(pupils)
 {
     setRenderHint(QPainter::Antialiasing);
@@ -43,8 +62,10 @@ void PupilsChart::redraw()
     for (int row = shown - 1; row >= 0; --row) {
         const PupilsModel::Pupil &pupil =
             model.pupil(m_pupils.mapToSource(m_pupils.index(row, 0)).row());
-        // Categories must differ; pupils' names do, but for an empty one.
-        names.append(pupil.name.isEmpty() ? QStringLiteral("(без имени)") : pupil.name);
+        // The axis reads its labels as HTML. Categories must differ: pupils' names do, and an
+        // empty one is marked in italics, unlike a name typed as the same words.
+        names.append(pupil.name.isEmpty() ? QStringLiteral("<i>(без имени)</i>")
+                                          : PlainText::html(pupil.name));
         *best << pupil.best;
         *latest << pupil.latest;
         low = std::min({low, pupil.best, pupil.latest});
@@ -65,9 +86,10 @@ void PupilsChart::redraw()
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto *values = new QValueAxis;
-    values->setRange(std::floor(low), std::ceil(high));
-    values->setTickCount(int(std::ceil(high) - std::floor(low)) + 1);
-    values->setLabelFormat(QStringLiteral("%g")); // whole numbers, one a tick
+    const Axis axis = niceAxis(low, high);
+    values->setRange(axis.low, axis.high);
+    values->setTickCount(axis.ticks);
+    values->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
     chart->legend()->setAlignment(Qt::AlignBottom);

@@ -3,9 +3,7 @@
 #include <QChartView>
 #include <QTimer>
 
-class PupilsModel;
-class QAbstractItemModel;
-class QSortFilterProxyModel;
+class JournalFilter;
 
 // Each pupil's best and latest total side by side, for the pupils the filter shows and in the
 // order they are sorted. It follows the table, a moment later, so that a batch of a thousand
@@ -19,12 +17,26 @@ public:
     static constexpr int kPerPupil = 36; // pixels for a pupil's two bars and name
     static constexpr int kChrome = 140;  // the title, the axis and the legend
 
-    PupilsChart(const QSortFilterProxyModel &pupils, QWidget *parent = nullptr);
+    static constexpr int kMaxTicks = 12;
+
+    // The totals' axis as a person reads it at a glance: a step of 1, 2 or 5 times a power of
+    // ten, at most kMaxTicks ticks, from a whole step at or below `low` to one at or above
+    // `high`. A range of a few units has a tick at each whole number.
+    struct Axis
+    {
+        double low = 0;
+        double high = 0;
+        double step = 1;
+        int ticks = 1;
+    };
+    static Axis niceAxis(double low, double high);
+
+    PupilsChart(const JournalFilter &pupils, QWidget *parent = nullptr);
 
     // Draws it now.
     void redraw();
 
 private:
-    const QSortFilterProxyModel &m_pupils;
+    const JournalFilter &m_pupils;
     QTimer m_later;
 };

@@ -1,7 +1,9 @@
 #include "recordsmodel.h"
 
 #include "collationranks.h"
+#include "filepath.h"
 #include "namefold.h"
+#include "plaintext.h"
 #include "totaltext.h"
 
 #include <QDir>
@@ -11,6 +13,9 @@
 #include <array>
 
 namespace {
+
+// Longer than any file name, and than most paths: only a path made to be absurd is cut.
+constexpr qsizetype kLongestShown = 1000;
 
 constexpr std::array<const char16_t *, RecordsModel::ColumnCount> kTitles = {
     u"Имя",    u"Левая",  u"Правая", u"Двойной", u"Движ",
@@ -43,12 +48,19 @@ void RecordsModel::addFiles(const QStringList &paths)
         const auto sameName = [&](const QString &other) {
             return QFileInfo(other).fileName() == info.fileName();
         };
-        m_fileLabels.append(std::count_if(m_files.cbegin(), m_files.cend(), sameName) < 2
+        m_fileLabels.append(
+            FilePath::shown(std::count_if(m_files.cbegin(), m_files.cend(), sameName) < 2
                                 ? info.fileName()
-                                : info.dir().dirName() + QLatin1Char('/') + info.fileName());
+                                : info.dir().dirName() + QLatin1Char('/') + info.fileName(),
+                            kLongestShown));
     }
     if (m_records.size() > 0)
         emit dataChanged(index(0, File), index(rowCount() - 1, File));
+}
+
+QString RecordsModel::fileToolTip(int file) const
+{
+    return PlainText::html(FilePath::shown(m_files[file], kLongestShown));
 }
 
 void RecordsModel::apply(const JournalBatch &batch)
@@ -112,8 +124,9 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
     if (role == Qt::TextAlignmentRole)
         return column == Name || column == File ? QVariant()
                                                 : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    // A tooltip that looks like markup would be read as such.
     if (role == Qt::ToolTipRole && column == File)
-        return m_files[record.file];
+        return fileToolTip(record.file);
     // The file's last line, without its line end after a few seconds: its writer stopped, or
     // pauses, in the middle of it.
     if (record.unended && role == Qt::FontRole)

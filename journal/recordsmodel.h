@@ -29,6 +29,8 @@ public:
     const QStringList &files() const { return m_files; }
     // The file's name as the tables show it.
     const QString &fileLabel(int file) const { return m_fileLabels[file]; }
+    // The file's whole path, as a tooltip shows it.
+    QString fileToolTip(int file) const;
 
     void apply(const JournalBatch &batch);
 

@@ -46,7 +46,7 @@ QVariant SkippedModel::data(const QModelIndex &index, int role) const
         return {};
     const SkippedLine &line = m_lines[size_t(index.row())];
     if (role == Qt::ToolTipRole && index.column() == File)
-        return m_records.files()[line.file];
+        return m_records.fileToolTip(line.file);
     if (line.unended && role == Qt::FontRole)
         return RecordsModel::unendedFont();
     if (role != Qt::DisplayRole)

@@ -1,5 +1,10 @@
 #include "filepath.h"
 
+#include <QDir>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
@@ -40,6 +45,11 @@ qsizetype sequenceLength(const QByteArray &bytes, qsizetype at)
 bool isEscapedByte(char16_t unit)
 {
     return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF;
+}
+
+bool isControl(char16_t unit)
+{
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
 }
 
 } // namespace
@@ -87,7 +97,7 @@ QString FilePath::shown(const QString &path, qsizetype limit)
     QString text = path;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
-        const bool control = unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+        const bool control = isControl(unit);
         const bool lone =
             text[i].isSurrogate() &&
             !(text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) &&
@@ -105,4 +115,34 @@ QString FilePath::shown(const QString &path, qsizetype limit)
     if (text[text.size() - tail].isLowSurrogate())
         --tail;
     return text.first(head) + QChar(u'…') + text.last(tail);
+}
+
+QString FilePath::absolute(const QString &path)
+{
+    if (path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    QByteArray folder(4096, Qt::Uninitialized);
+    while (!::getcwd(folder.data(), size_t(folder.size()))) {
+        if (errno != ERANGE)
+            return QDir::cleanPath(path);
+        folder.resize(folder.size() * 2);
+    }
+    folder.truncate(qsizetype(std::strlen(folder.constData())));
+    return QDir::cleanPath(decode(folder) + u'/' + path);
+}
+
+QString FilePath::printable(const QString &path)
+{
+    QString text;
+    text.reserve(path.size());
+    for (const QChar c : path) {
+        if (!isControl(c.unicode())) {
+            text += c;
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            text += QStringLiteral("\\x") +
+                    QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
+    }
+    return text;
 }

@@ -15,6 +15,15 @@ QString decode(const QByteArray &bytes);
 // The bytes to open: decode(encode(x)) == x, and encode(decode(b)) == b for any bytes b.
 QByteArray encode(const QString &path);
 
+// The name from the root: a relative name is taken from the working directory (whose name may
+// not be UTF-8 either), and "." and ".." are worked out as text.
+QString absolute(const QString &path);
+
+// The name as standard error shows it, for scripts: its bytes as they are once encoded, but
+// each control character as \xHH per byte, so that a name cannot move a terminal's cursor or
+// recolour it.
+QString printable(const QString &path);
+
 // The name as a person is shown it, in a box or a status bar: bytes that were not UTF-8 and
 // control characters as U+FFFD, and a name longer than `limit` characters cut in the middle
 // with «…», so that a box never grows off the screen.

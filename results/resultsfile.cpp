@@ -4,14 +4,14 @@
 #include "bytesource.h"
 #include "cp1251.h"
 #include "filehandle.h"
-#include "filepath.h"
 #include "filelock.h"
+#include "filepath.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
+#include "systemerror.h"
 #include "totaltext.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,32 +48,24 @@ int syncData(int fd)
 
 QString reasonFor(int error)
 {
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("нет места на диске");
-    case EDQUOT:
-        return QStringLiteral("превышена дисковая квота");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нет прав на запись");
-    case EROFS:
-        return QStringLiteral("диск доступен только для чтения");
-    case EISDIR:
-        return QStringLiteral("под этим именем находится папка");
-    case ENOENT:
-    case ENOTDIR:
+    if (error == ENOENT || error == ENOTDIR)
         return QStringLiteral("папка программы не найдена");
-    case EFBIG:
-        return QStringLiteral("файл слишком большой");
-    case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
-    case EAGAIN:
-        return QStringLiteral("файл занят другой программой");
-    default:
-        return QStringLiteral("ошибка %1 (%2)")
-            .arg(error)
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    return SystemError::text(error);
+}
+
+// What goes before the line so that it starts a line of its own, from the file's last byte: a
+// last line that lost its line end (a program that died mid-line, a hand edit, NUL padding
+// after a crash) stays one damaged line instead of taking this record with it. A lone CR only
+// needs its LF: CR CR LF would make an empty line, which the strict reader takes for a field
+// and then misreads every record after it. Nothing when the byte cannot be read.
+QByteArrayView lineStart(int fd, off_t size)
+{
+    char last = '\n';
+    if (size > 0) {
+        while (::pread(fd, &last, 1, size - 1) < 0 && errno == EINTR) {
+        }
     }
+    return last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
 }
 
 // The name as it can stand between the quotes: a double quote would end the field early and a
@@ -95,8 +87,13 @@ QString storableName(const QString &name)
 } // namespace
 
 ResultsFile::ResultsFile(QString path, std::chrono::milliseconds lockWait)
-    : m_path(std::move(path)), m_lockWait(lockWait)
+    : m_path(std::move(path)), m_lockWait(lockWait), m_sync(syncData)
 {
+}
+
+FileLock::Wait ResultsFile::startWait(std::function<void()> meanwhile) const
+{
+    return {std::chrono::steady_clock::now() + m_lockWait, std::move(meanwhile)};
 }
 
 QByteArray ResultsFile::formatLine(const ResultRecord &record)
@@ -118,7 +115,7 @@ QByteArray ResultsFile::formatLine(const ResultRecord &record)
     return line;
 }
 
-ResultList ResultsFile::LoadResults() const
+ResultList ResultsFile::LoadResults(const FileLock::Wait &wait) const
 {
     // O_NONBLOCK: opening a pipe that somebody named res.txt must not wait for a writer.
     FileHandle file(
@@ -129,13 +126,13 @@ ResultList ResultsFile::LoadResults() const
     struct stat status = {};
     if (::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode))
         throw ResultsFailure("res.txt is not a plain file");
-    if (FileLock::lock(file.fd(), F_RDLCK, m_lockWait) == FileLock::Outcome::Busy)
+    if (FileLock::lock(file.fd(), F_RDLCK, wait) == FileLock::Outcome::Busy)
         throw ResultsFailure("res.txt stays locked by another program");
     FileSource source(file.fd());
     return ResultsParser(source).parse();
 }
 
-void ResultsFile::AppendResult(const ResultRecord &record) const
+void ResultsFile::AppendResult(const ResultRecord &record, const FileLock::Wait &wait) const
 {
     QByteArray line;
     try {
@@ -144,21 +141,31 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
         throw AppendFailure(QStringLiteral("нет перекодировки в кодировку Windows-1251"));
     }
 
-    FileHandle file(::open(FilePath::encode(m_path).constData(),
-                           O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
-                           0666));
+    // Open for reading too, to look at the last byte, unless the name is not a plain file: a
+    // pipe opened for reading as well would take the line into its own buffer, where nobody
+    // reads it. A file that may only be written (a drop box) is appended to without the look.
+    const QByteArray name = FilePath::encode(m_path);
+    constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    struct stat status = {};
+    int fd = ::stat(name.constData(), &status) != 0 || S_ISREG(status.st_mode)
+                 ? ::open(name.constData(), O_RDWR | kFlags, 0666)
+                 : -1;
+    if (fd < 0)
+        fd = ::open(name.constData(), O_WRONLY | kFlags, 0666);
+    FileHandle file(fd);
     if (file.fd() < 0)
         throw AppendFailure(reasonFor(errno));
     // Only a plain file is shared with other programs and locked; a device under that name
     // (a full disk's stand-in, say) is written as it is.
-    struct stat status = {};
     const bool plainFile = ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode);
-    if (plainFile && FileLock::lock(file.fd(), F_WRLCK, m_lockWait) == FileLock::Outcome::Busy)
+    if (plainFile && FileLock::lock(file.fd(), F_WRLCK, wait) == FileLock::Outcome::Busy)
         throw AppendFailure(reasonFor(EAGAIN));
     // The size before writing, to take back a line that was only partly written: a half line
     // would shift the fields of every later record. The lock keeps it from changing meanwhile.
     if (plainFile && ::fstat(file.fd(), &status) != 0)
         throw AppendFailure(reasonFor(errno));
+    if (plainFile)
+        line.prepend(lineStart(file.fd(), status.st_size));
     qsizetype written = 0;
     int error = 0;
     while (written < line.size()) {
@@ -177,7 +184,7 @@ void ResultsFile::AppendResult(const ResultRecord &record) const
     // is taken back like a half line: a failed append leaves nothing behind, and trying again
     // does not store the line twice. A device under that name has nothing to keep.
     if (error == 0 && plainFile)
-        error = syncData(file.fd());
+        error = m_sync(file.fd());
     if (error != 0) {
         if (written > 0 && plainFile)
             static_cast<void>(::ftruncate(file.fd(), status.st_size));

@@ -1,11 +1,30 @@
 #include "commandline.h"
+#include "csvwriter.h"
+#include "filepath.h"
 #include "form1.h"
+#include "journalwindow.h"
 #include "menuitem.h"
+#include "recordsmodel.h"
 #include "testsession.h"
 #include "usermouse.h"
 #include "workfolder.h"
 
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Action = CommandLine::Action;
 
@@ -13,6 +32,106 @@ namespace {
 
 const QString kUsage = "Использование: mouse-tutor [ПАРАМЕТР]...\n"
                        "   или: mouse-tutor --journal [--export CSV] [ФАЙЛ]...\n";
+
+// «класс» and «нет» in Windows-1251: folder names that are not UTF-8.
+const QString kClass = FilePath::decode("\xEA\xEB\xE0\xF1\xF1");
+const QString kNone = FilePath::decode("\xED\xE5\xF2");
+
+// A results file with a formula for a name, a damaged line 2 and the example.
+const QByteArray kResults = "\"=A1, x\",1,2,3,4,5,6,0.125\r\nbad\r\n"
+                            "\"\xD3\xF7\xE5\xED\xE8\xEA\",10,10,10,3,10,8,4.125\r\n";
+const QByteArray kHeader = "\xEF\xBB\xBF"
+                           "Файл,Строка,Имя,Левая,Правая,Двойной,Движ,Игра 1,Игра 2,Итог\r\n";
+
+// The CSV of kResults read from `file`.
+QByteArray csvOf(const QString &file)
+{
+    const QByteArray field = CsvWriter::textField(file);
+    return kHeader + field + ",1,\"'=A1, x\",1,2,3,4,5,6,0.125\r\n" + field +
+           ",3,Ученик,10,10,10,3,10,8,4.125\r\n";
+}
+
+QString skipped(const QString &file)
+{
+    return file + ":2: полей 1, а должно быть 8\n";
+}
+
+// Files by the bytes of their names.
+QByteArray readFile(const QString &name)
+{
+    QFile file;
+    const int fd = ::open(FilePath::encode(name).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "(none)";
+    return file.readAll();
+}
+
+bool writeFile(const QString &name, const QByteArray &bytes, int flags = O_TRUNC)
+{
+    QFile file;
+    const int fd = ::open(FilePath::encode(name).constData(), O_WRONLY | O_CREAT | flags, 0666);
+    return fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) &&
+           file.write(bytes) == bytes.size();
+}
+
+struct stat statusOf(const QString &name)
+{
+    struct stat status = {};
+    if (::lstat(FilePath::encode(name).constData(), &status) != 0)
+        status.st_mode = 0;
+    return status;
+}
+
+// The names in the working directory, sorted.
+QString namesHere()
+{
+    const auto all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden;
+    return QDir().entryList(all, QDir::Name).join(' ');
+}
+
+// The program itself, in the working directory, with its arguments as bytes: its status, and
+// what it wrote to standard error. Its standard output is appended to `output`.
+std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
+                                      const QString &errors)
+{
+    QByteArrayList bytes{"mouse-tutor"};
+    for (const QString &argument : arguments)
+        bytes << FilePath::encode(argument);
+    std::vector<char *> argv;
+    for (QByteArray &argument : bytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, FilePath::encode(output).constData(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0666);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, FilePath::encode(errors).constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    pid_t child = 0;
+    int status = -1;
+    if (::posix_spawn(&child, MOUSE_TUTOR_BINARY, &actions, nullptr, argv.data(), environ) != 0 ||
+        ::waitpid(child, &status, 0) != child)
+        status = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
+}
+
+// A device that takes at most a few kilobytes a call, as a pipe may.
+class Trickle : public QIODevice
+{
+public:
+    QByteArray bytes;
+    Trickle() { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        const qint64 taken = std::min<qint64>(size, 7001);
+        bytes.append(data, taken);
+        return taken;
+    }
+};
 
 } // namespace
 
@@ -22,18 +141,33 @@ class CommandLineTest : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void parse_data();
     void parse();
     void resultsGoWhereTheCommandLineSays_data();
     void resultsGoWhereTheCommandLineSays();
+    void exportWithoutWindow_data();
+    void exportWithoutWindow();
+    void csvWrittenInPiecesAsInOne();
+    void journalWindowKeepsItsFiles();
 
 private:
-    QTemporaryDir m_elsewhere; // holds shared/, a folder far from the working directory
+    // Holds shared/, a folder far from the working directory, a folder named in Windows-1251,
+    // a pipe, and what the program run by a test writes to standard output and error.
+    QTemporaryDir m_elsewhere;
 };
 
 void CommandLineTest::initTestCase()
 {
     QVERIFY(m_elsewhere.isValid() && QDir(m_elsewhere.path()).mkdir("shared"));
+    const QString here = m_elsewhere.path();
+    QVERIFY(::mkdir(FilePath::encode(here + '/' + kClass).constData(), 0777) == 0);
+    QVERIFY(::mkfifo(QFile::encodeName(here + "/pipe").constData(), 0666) == 0);
+}
+
+void CommandLineTest::cleanupTestCase()
+{
+    QVERIFY(::rmdir(FilePath::encode(m_elsewhere.path() + '/' + kClass).constData()) == 0);
 }
 
 void CommandLineTest::parse_data()
@@ -76,6 +210,28 @@ void CommandLineTest::parse_data()
                                     << "mouse-tutor: ф" + box.sliced(1) + "\n" << box << "";
     QTest::newRow("FILE a folder") << QStringList{"--results", "@/shared"} << Action::BadResultsFile << ""
                                    << "mouse-tutor: в" + folder.sliced(1) + "\n" << folder << "";
+    // A device or a pipe would take the pupils' lines and keep none.
+    for (const QString &device : {QString("/dev/zero"), QString("@/pipe")}) {
+        const QString said = "Вместо файла результатов указано устройство или канал «" + device + "».";
+        QTest::newRow(qPrintable(device)) << QStringList{"--results", device} << Action::BadResultsFile << ""
+                                          << "mouse-tutor: в" + said.sliced(1) + "\n" << said << "";
+    }
+    // A folder named in Windows-1251 is the folder named; the box shows what it cannot show as �.
+    QTest::newRow("Windows-1251 folder") << QStringList{"--results", "@/" + kClass + "/res.txt"} << Action::Run
+                                         << "@/" + kClass + "/res.txt" << "" << "" << "";
+    const QString none = "Файл результатов «@/%1/res.txt» негде создать: нет папки «@/%1».";
+    QTest::newRow("no Windows-1251 folder") << QStringList{"--results", "@/" + kNone + "/res.txt"} << Action::BadResultsFile << ""
+                                            << "mouse-tutor: ф" + none.sliced(1).arg(kNone) + "\n"
+                                            << none.arg(QString(3, QChar(0xFFFD))) << "";
+    // Control characters reach neither the terminal nor the box.
+    QTest::newRow("line feed in a name") << QStringList{"--results", "@/a\n\x1b[2J/res.txt"} << Action::BadResultsFile << ""
+                                         << "mouse-tutor: ф" + none.sliced(1).arg("a\\x0A\\x1B[2J") + "\n"
+                                         << none.arg("a��[2J") << "";
+    // A box as long as a path of 100 kB would not fit on any screen: its paths are cut.
+    const QString x = QString(100000, 'x');
+    QTest::newRow("100 kB path") << QStringList{"--results", "/" + x + "/res.txt"} << Action::BadResultsFile << ""
+                                 << "mouse-tutor: файл результатов «/" + x + "/res.txt» негде создать: нет папки «/" + x + "».\n"
+                                 << "Файл результатов «/" + x.left(58) + "…" + x.left(52) + "/res.txt» негде создать: нет папки «/" + x.left(58) + "…" + x.left(60) + "»." << "";
     QTest::newRow("journal on res.txt") << QStringList{"--journal"} << Action::Journal << "res.txt" << "" << "" << "res.txt";
     // The journal only reads: a file that is not there is no reason to stop.
     QTest::newRow("journal on --results") << QStringList{"--results", "@/none/res.txt", "--journal"} << Action::Journal
@@ -130,6 +286,8 @@ void CommandLineTest::resultsGoWhereTheCommandLineSays_data()
         << QStringList{"--results", "sub/класс.txt"} << "sub/класс.txt";
     QTest::newRow("a folder elsewhere")
         << QStringList{"--results", "@/shared/res.txt"} << "@/shared/res.txt";
+    QTest::newRow("a folder named in Windows-1251")
+        << QStringList{"--results", "@/" + kClass + "/res.txt"} << "@/" + kClass + "/res.txt";
 }
 
 // The whole way from the command line to the results table's append, and nothing anywhere else.
@@ -149,14 +307,242 @@ void CommandLineTest::resultsGoWhereTheCommandLineSays()
     TestSession session{ResultsFile(result.resultsPath)};
     session.start();
     UserMouse::choose(session.program().form1().control<MenuItem>("mnuRes"));
-    QFile file(place(written));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().startsWith("\"\xD3\xF7\xE5\xED\xE8\xEA\","));
-    const QStringList everyFile = {"res.txt", "sub/класс.txt",
-                                   m_elsewhere.path() + "/shared/res.txt"};
+    QVERIFY(readFile(place(written)).startsWith("\"\xD3\xF7\xE5\xED\xE8\xEA\","));
+    const QStringList everyFile = {"res.txt", "sub/класс.txt", place("@/shared/res.txt"),
+                                   place("@/" + kClass + "/res.txt")};
     for (const QString &other : everyFile)
-        QCOMPARE(QFile::exists(other), other == place(written));
-    QVERIFY(QFile::remove(file.fileName()));
+        QCOMPARE(statusOf(other).st_mode != 0, other == place(written));
+    QVERIFY(::unlink(FilePath::encode(place(written)).constData()) == 0);
+}
+
+void CommandLineTest::exportWithoutWindow_data()
+{
+    // In a fresh working directory, each step of `setup` makes a file ("res NAME" kResults,
+    // "more NAME N" N more records, "old NAME" a line "old", "link NAME TO", "hard NAME TO",
+    // "mkdir NAME", "fifo NAME", "chmod NAME MODE") or sets the program's "umask MODE" or
+    // "limit BYTES" of file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs, its
+    // standard output appended to `output`. Each of `checks` holds then: "csv NAME FILE" (NAME
+    // holds the CSV of FILE), "res NAME", "old NAME", "mode NAME MODE", "link NAME", "char
+    // NAME", "fifo NAME", "only NAMES..." (the folder holds these: nothing left behind).
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors");
+    QTest::addColumn<QStringList>("checks");
+    const QString refused = ": таблица не записана: это файл результатов, из которого читаются "
+                            "записи\n";
+    const QString out = "@/stdout";
+    const QStringList res{"res res.txt"};
+    const QStringList args{"out.csv", "res.txt"};
+    const QString skip = skipped("res.txt");
+    // clang-format off
+    QTest::newRow("a file") << res << args << out << 0 << skip << QStringList{"csv out.csv res.txt", "only out.csv res.txt"};
+    QTest::newRow("a file replaced, its mode kept") << res + QStringList{"old out.csv", "chmod out.csv 604"} << args << out << 0 << skip
+                                                    << QStringList{"csv out.csv res.txt", "mode out.csv 604", "only out.csv res.txt"};
+    QTest::newRow("a new file: 0666 less the umask") << res + QStringList{"umask 027"} << args << out << 0 << skip
+                                                     << QStringList{"mode out.csv 640"};
+    QTest::newRow("through a link, the file it names") << res + QStringList{"old old.csv", "link out.csv old.csv"} << args << out << 0 << skip
+                                                       << QStringList{"link out.csv", "csv old.csv res.txt", "only old.csv out.csv res.txt"};
+    QTest::newRow("-: standard output") << res << QStringList{"-", "res.txt"} << out << 0 << skip << QStringList{"csv @/stdout res.txt", "only res.txt"};
+    QTest::newRow("/dev/stdout") << res << QStringList{"/dev/stdout", "res.txt"} << out << 0 << skip << QStringList{"csv @/stdout res.txt"};
+    // The pupils' results are never replaced by the table, by whatever name.
+    QTest::newRow("OUT is FILE") << res << QStringList{"res.txt", "res.txt"} << out << 2 << "res.txt" + refused << QStringList{"res res.txt", "only res.txt"};
+    QTest::newRow("OUT is ./FILE") << res << QStringList{"./res.txt", "a.txt", "res.txt"} << out << 2 << "./res.txt" + refused << QStringList{"res res.txt"};
+    QTest::newRow("OUT a link to FILE") << res + QStringList{"link out.csv res.txt"} << args << out << 2 << "out.csv" + refused
+                                        << QStringList{"res res.txt", "only out.csv res.txt"};
+    QTest::newRow("OUT a hard link to FILE") << res + QStringList{"hard out.csv res.txt"} << args << out << 2 << "out.csv" + refused
+                                             << QStringList{"res out.csv", "only out.csv res.txt"};
+    QTest::newRow("OUT is FILE, not there yet") << QStringList() << QStringList{"res.txt", "res.txt"} << out << 2 << "res.txt" + refused << QStringList{"only "};
+    QTest::newRow("standard output appended to FILE") << res << QStringList{"-", "res.txt"} << "res.txt" << 2 << "-" + refused << QStringList{"res res.txt"};
+    // A device or a pipe is written as it is, never replaced.
+    QTest::newRow("/dev/full") << res << QStringList{"/dev/full", "res.txt"} << out << 1
+                               << skip + "/dev/full: не удалось записать файл: нет места на диске\n" << QStringList{"char /dev/full"};
+    QTest::newRow("a pipe nobody reads") << QStringList{"fifo out.csv"} << args << out << 1
+                                         << "out.csv: не удалось создать файл: канал никто не читает\n" << QStringList{"fifo out.csv"};
+    QTest::newRow("OUT a folder") << res + QStringList{"mkdir sub"} << QStringList{"sub", "res.txt"} << out << 1
+                                  << "sub: не удалось создать файл: под этим именем находится папка\n" << QStringList{"only res.txt sub"};
+    // More than the writer's buffer: the first write fails, the old file stays, the new goes.
+    QTest::newRow("write fails") << res + QStringList{"more res.txt 40000", "old out.csv", "limit 100000"} << args << out << 1
+                                 << skip + "out.csv: не удалось записать файл: файл слишком большой\n" << QStringList{"old out.csv", "only out.csv res.txt"};
+    QTest::newRow("FILE a folder") << QStringList{"mkdir sub"} << QStringList{"out.csv", "sub"} << out << 1 << "sub: это папка, а не файл\n"
+                                   << QStringList{"only out.csv sub"};
+    QTest::newRow("FILE missing") << res << QStringList{"out.csv", "нет.txt", "res.txt"} << out << 1 << "нет.txt: файл не найден\n" + skip
+                                  << QStringList{"csv out.csv res.txt"};
+    // Names are bytes: on standard error too, but for control characters.
+    QTest::newRow("Windows-1251 names") << QStringList{"mkdir " + kClass, "res " + kClass + "/res.txt"}
+                                        << QStringList{kClass + "/out.csv", kClass + "/res.txt"} << out << 0 << skipped(kClass + "/res.txt")
+                                        << QStringList{"csv " + kClass + "/out.csv " + kClass + "/res.txt"};
+    QTest::newRow("line feed in a name") << res << QStringList{"out.csv", "a\nb.txt", "res.txt"} << out << 1 << "a\\x0Ab.txt: файл не найден\n" + skip
+                                         << QStringList{"csv out.csv res.txt"};
+    // clang-format on
+}
+
+// The program itself, from its bytes of arguments to its status and the files it leaves.
+void CommandLineTest::exportWithoutWindow()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+    QFETCH(QStringList, checks);
+    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QVERIFY(::unlink(QFile::encodeName(place("@/stdout")).constData()) == 0 || errno == ENOENT);
+    const mode_t previousMask = ::umask(022);
+    rlimit limit = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit unlimited = limit;
+    for (const QString &step : setup) {
+        const QStringList words = step.split(' ');
+        const QByteArray name = FilePath::encode(words.value(1));
+        const QByteArray to = FilePath::encode(words.value(2));
+        if (words[0] == "res" || words[0] == "old")
+            QVERIFY(writeFile(words[1], words[0] == "res" ? kResults : "old\n"));
+        else if (words[0] == "more")
+            QVERIFY(writeFile(words[1], kResults.right(32).repeated(words[2].toInt()), O_APPEND));
+        else if (words[0] == "link")
+            QVERIFY(::symlink(to, name) == 0);
+        else if (words[0] == "hard")
+            QVERIFY(::link(to, name) == 0);
+        else if (words[0] == "mkdir")
+            QVERIFY(::mkdir(name, 0777) == 0);
+        else if (words[0] == "fifo")
+            QVERIFY(::mkfifo(name, 0666) == 0);
+        else if (words[0] == "chmod")
+            QVERIFY(::chmod(name, mode_t(words[2].toInt(nullptr, 8))) == 0);
+        else if (words[0] == "umask")
+            ::umask(mode_t(words[1].toInt(nullptr, 8)));
+        else if (words[0] == "limit")
+            limit.rlim_cur = words[1].toULongLong();
+    }
+    // The limit would end the program by a signal rather than fail its write.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const auto [ended, said] = runProgram(QStringList{"--journal", "--export"} + arguments,
+                                          place(output), place("@/stderr"));
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    std::signal(SIGXFSZ, SIG_DFL);
+    ::umask(previousMask);
+
+    QCOMPARE(FilePath::decode(said), errors);
+    QCOMPARE(ended, status);
+    for (const QString &check : checks) {
+        QStringList words = place(check).split(' ');
+        const QString what = words.takeFirst();
+        const struct stat file = statusOf(words.value(0));
+        if (what == "csv")
+            QCOMPARE(readFile(words[0]), csvOf(words[1]));
+        else if (what == "res" || what == "old")
+            QCOMPARE(readFile(words[0]), what == "res" ? kResults : "old\n");
+        else if (what == "mode")
+            QCOMPARE(QString::number(file.st_mode & 0777, 8), words[1]);
+        else if (what == "link")
+            QVERIFY(S_ISLNK(file.st_mode));
+        else if (what == "char")
+            QVERIFY(S_ISCHR(file.st_mode));
+        else if (what == "fifo")
+            QVERIFY(S_ISFIFO(file.st_mode));
+        else if (what == "only")
+            QCOMPARE(namesHere(), words.join(' ').trimmed());
+    }
+}
+
+// The writer hands the table out a megabyte at a time, to a device that may take only part of
+// it a call; what arrives is the table as written in one piece.
+void CommandLineTest::csvWrittenInPiecesAsInOne()
+{
+    QRandomGenerator random(20260405);
+    const QString alphabet = "a Я,\"\r\n=;-@\t1😀";
+    Trickle device;
+    QByteArray whole = "\xEF\xBB\xBF";
+    {
+        CsvWriter csv(device);
+        while (whole.size() < 3 << 20) {
+            QByteArrayList row;
+            for (int field = random.bounded(1, 12); field > 0; --field) {
+                if (random.bounded(3) == 0) {
+                    const int number = random.bounded(-40000, 40000);
+                    csv.addNumber(number);
+                    row << QByteArray::number(number);
+                    continue;
+                }
+                QString text;
+                for (int i = random.bounded(random.bounded(2) ? 8 : 3000); i > 0; --i)
+                    text += alphabet[random.bounded(alphabet.size())];
+                row << CsvWriter::textField(text);
+                csv.addField(row.last());
+            }
+            csv.endRow();
+            whole += row.join(',') + "\r\n";
+        }
+        QVERIFY(csv.finish());
+    }
+    QCOMPARE(device.bytes.size(), whole.size());
+    QVERIFY(device.bytes == whole);
+}
+
+// The journal takes a file by the bytes of its name, from a working directory whose name is
+// not UTF-8 either, and never saves a table over a file it reads.
+void CommandLineTest::journalWindowKeepsItsFiles()
+{
+    WorkFolder folder;
+    // The file dialog suggests "записи.csv" in the home folder: here a results file.
+    const QString home = QDir::currentPath();
+    const QByteArray previousHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    QVERIFY(writeFile("записи.csv", kResults) && ::mkdir(FilePath::encode(kClass), 0777) == 0 &&
+            writeFile(kClass + "/записи.csv", kResults) &&
+            ::chdir(FilePath::encode(kClass).constData()) == 0);
+    JournalWindow window;
+    QSignalSpy looked(&window, &JournalWindow::lookDone);
+    window.openFiles({"записи.csv", "../записи.csv"});
+    QVERIFY(looked.wait(10000));
+    const QAbstractItemModel *records = window.findChild<QTableView *>("records")->model();
+    QStringList files;
+    for (int row = 0; row < records->rowCount(); ++row)
+        files << records->index(row, RecordsModel::File).data().toString();
+    const QString here = QString(5, QChar(0xFFFD)) + "/записи.csv";
+    const QString there = QDir(home).dirName() + "/записи.csv";
+    QCOMPARE(files, (QStringList{here, here, there, there}));
+    QVERIFY(window.saveCsv(JournalWindow::Table::Records, "таблица.csv"));
+    QVERIFY(readFile("таблица.csv").startsWith("\xEF\xBB\xBFИмя,"));
+
+    // Through the menu, answering the file dialog, its question whether to replace the file,
+    // and the box that says why it was not; each once it runs its own loop.
+    QStringList boxes;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal->property("answered").toBool())
+            return;
+        modal->setProperty("answered", true);
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (box)
+            boxes << box->text();
+        QMetaObject::invokeMethod(
+            modal,
+            [modal, box] {
+                if (box)
+                    box->button(box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)
+                        ->click();
+                else
+                    static_cast<QDialog *>(modal)->accept();
+            },
+            Qt::QueuedConnection);
+    });
+    answer.start(20);
+    for (QAction *action : window.menuBar()->actions().first()->menu()->actions()) {
+        if (action->text() == "Сохранить &записи в CSV…")
+            action->trigger();
+    }
+    answer.stop();
+    qputenv("HOME", previousHome);
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[1], "Не удалось сохранить файл " + home +
+                           "/записи.csv: это файл результатов, из которого читаются записи");
+    QCOMPARE(readFile(home + "/записи.csv"), kResults);
 }
 
 QTEST_MAIN(CommandLineTest)

@@ -1,5 +1,6 @@
 #include "appendfailure.h"
 #include "filepath.h"
+#include "lockholder.h"
 #include "piecesource.h"
 #include "resultlist.h"
 #include "resultsfailure.h"
@@ -14,8 +15,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -49,23 +48,12 @@ ResultRecord numbered(char who, int i)
 }
 constexpr qsizetype kLine = 32;
 
-// The helper processes: this test run again with these arguments.
-//   --append-lines WHO COUNT  appends COUNT numbered lines to res.txt
-//   --hold-lock r|w           locks res.txt for reading or writing, says so, and waits to be
-//                             ended
-int helper(const QByteArrayList &args)
+// The helper process that appends: this test run again with "--append-lines WHO COUNT", which
+// appends COUNT numbered lines to res.txt.
+int appendLines(const QByteArrayList &args)
 {
-    if (args[0] == "--append-lines") {
-        for (int i = 0; i < args[2].toInt(); ++i)
-            ResultsFile().AppendResult(numbered(args[1][0], i));
-        return 0;
-    }
-    struct flock lock = {};
-    lock.l_type = args[1] == "r" ? F_RDLCK : F_WRLCK;
-    const int fd = ::open("res.txt", O_RDWR);
-    if (fd < 0 || ::fcntl(fd, F_SETLK, &lock) != 0 || ::write(STDOUT_FILENO, "locked", 6) != 6)
-        return 2;
-    ::pause();
+    for (int i = 0; i < args[2].toInt(); ++i)
+        ResultsFile().AppendResult(numbered(args[1][0], i));
     return 0;
 }
 
@@ -91,6 +79,8 @@ private slots:
     void totals_data();
     void totals();
     void deviceIsAReadFailure();
+    void appendStartsALineOfItsOwn_data();
+    void appendStartsALineOfItsOwn();
     void lockHeldByAnotherProgram_data();
     void lockHeldByAnotherProgram();
     void programsAppendWholeLines();
@@ -227,6 +217,70 @@ void ResultsFileTest::deviceIsAReadFailure()
     QVERIFY_THROWS_EXCEPTION(ResultsFailure, ResultsFile().LoadResults());
 }
 
+void ResultsFileTest::appendStartsALineOfItsOwn_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("appended"); // the bytes after `before`
+    QTest::addColumn<QString>("strict");      // the count of records read, or "failure"
+    QTest::addColumn<QString>("lenient");     // each line's name, or "skipped"
+    const QByteArray crLf = "\r\n";
+    QTest::newRow("no file") << QByteArray() << kExample << "1"
+                             << "Ученик";
+    QTest::newRow("empty file") << QByteArray("") << kExample << "1"
+                                << "Ученик";
+    QTest::newRow("ends with CR LF") << kExample << kExample << "2"
+                                     << "Ученик Ученик";
+    QTest::newRow("ends with LF") << kExample.chopped(2) + "\n"
+                                  << kExample << "2"
+                                  << "Ученик Ученик";
+    QTest::newRow("no line end") << kExample.chopped(2) << crLf + kExample << "2"
+                                 << "Ученик Ученик";
+    // CR CR LF would be an empty line, a field for the strict reader: nothing would read.
+    QTest::newRow("lone CR") << kExample.chopped(1) << "\n" + kExample << "2"
+                             << "Ученик Ученик";
+    // The damaged line stays damaged, and the record after it whole.
+    QTest::newRow("writer died mid-line")
+        << kExample + "\"\xCF\xE5\xF2\",10,1" << crLf + kExample << "failure"
+        << "Ученик skipped Ученик";
+    QTest::newRow("NUL padding after a crash")
+        << kExample + QByteArray(7, '\0') << crLf + kExample << "failure"
+        << "Ученик skipped Ученик";
+}
+
+// The pupil's line never joins a last line that lost its line end.
+void ResultsFileTest::appendStartsALineOfItsOwn()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, appended);
+    QFETCH(QString, strict);
+    QFETCH(QString, lenient);
+    WorkFolder folder;
+    if (QByteArray(QTest::currentDataTag()) != "no file")
+        QVERIFY(folder.write(before));
+    const ResultsFile file;
+    file.AppendResult({"Ученик", 10, 10, 10, 3, 10, 8, 4.125});
+    const QByteArray bytes = folder.read();
+    QCOMPARE(bytes, before + appended);
+    try {
+        QCOMPARE(QString::number(file.LoadResults().count()), strict);
+    } catch (const ResultsFailure &) {
+        QCOMPARE(QStringLiteral("failure"), strict);
+    }
+    struct Names : LineSink
+    {
+        QStringList names;
+        Cp1251 codePage;
+        void record(const LinePlace &, const LineRecord &record) override
+        {
+            names << ResultsParser::fieldText(codePage, record.name);
+        }
+        void skipped(const LinePlace &, LineFault) override { names << "skipped"; }
+    } lines;
+    PieceSource source(bytes, bytes.size() + 1);
+    ResultsParser(source).readLines(lines);
+    QCOMPARE(lines.names.join(' '), lenient);
+}
+
 void ResultsFileTest::lockHeldByAnotherProgram_data()
 {
     QTest::addColumn<QString>("lock"); // the other program's: r or w
@@ -249,8 +303,7 @@ void ResultsFileTest::lockHeldByAnotherProgram()
     WorkFolder folder;
     QVERIFY(folder.write(kExample));
     QProcess holder;
-    holder.start(QCoreApplication::applicationFilePath(), {"--hold-lock", lock});
-    QVERIFY(holder.waitForReadyRead(kPatience));
+    QVERIFY(LockHolder::start(holder, lock.toLatin1()));
     const ResultsFile file("res.txt", std::chrono::milliseconds(100));
     QString got = "appended";
     try {
@@ -338,21 +391,13 @@ void ResultsFileTest::pathsAreBytes()
                 QVERIFY(!shown[i].isLowSurrogate());
         }
     }
-    // A folder named in Windows-1251 holds the results file the program appends to.
-    WorkFolder folder;
-    const QByteArray cyrillic = "\xEA\xEB\xE0\xF1\xF1";
-    QVERIFY(::mkdir(cyrillic.constData(), 0777) == 0);
-    const ResultsFile file(FilePath::decode(cyrillic + "/res.txt"));
-    file.AppendResult({"Ученик", 10, 10, 10, 3, 10, 8, 4.125});
-    QCOMPARE(file.LoadResults().count(), 1);
-    QVERIFY(::unlink((cyrillic + "/res.txt").constData()) == 0); // Qt could not name it
-    QVERIFY(::rmdir(cyrillic.constData()) == 0);
 }
 
 int main(int argc, char *argv[])
 {
-    if (argc > 2 && std::strncmp(argv[1], "--", 2) == 0)
-        return helper(QByteArrayList(argv + 1, argv + argc));
+    if (argc > 2 && std::strcmp(argv[1], "--append-lines") == 0)
+        return appendLines(QByteArrayList(argv + 1, argv + argc));
+    LockHolder::runIfAsked(argc, argv);
     QCoreApplication app(argc, argv);
     ResultsFileTest test;
     QTEST_SET_MAIN_SOURCE_PATH

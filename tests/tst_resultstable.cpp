@@ -1,13 +1,17 @@
 #include "form1.h"
 #include "fres.h"
 #include "label.h"
+#include "lockholder.h"
 #include "menuitem.h"
 #include "resultsfile.h"
 #include "testsession.h"
 #include "usermouse.h"
 #include "workfolder.h"
 
+#include <QApplication>
+#include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -170,25 +174,34 @@ void ResultsTableTest::overflowEndsBeforeReadingOrWriting()
 
 void ResultsTableTest::failedAppendShowsWhyAndGoesOn_data()
 {
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full") << "нет места на диске";
-    QTest::newRow("folder") << "под этим именем находится папка";
-    QTest::newRow("read-only file") << "нет прав на запись";
-    QTest::newRow("read-only folder") << "нет прав на запись";
-    QTest::newRow("write stops half way") << "файл слишком большой";
+    QTest::addColumn<QString>("said"); // the path as the box shows it, and the reason
+    QTest::newRow("disk full") << "res.txt: нет места на диске";
+    QTest::newRow("folder") << "res.txt: под этим именем находится папка";
+    QTest::newRow("read-only file") << "res.txt: нет прав на запись";
+    QTest::newRow("read-only folder") << "res.txt: нет прав на запись";
+    QTest::newRow("write stops half way") << "res.txt: файл слишком большой";
+    QTest::newRow("sync fails") << "res.txt: ошибка ввода-вывода";
+    // The wait does not freeze the windows: a timer still fires, under a busy cursor.
+    QTest::newRow("locked by another program") << "res.txt: файл занят другой программой";
+    // A path of any length, cut in the middle so that the box fits on the screen.
+    QTest::newRow("long path") << QString(59, 'x') + "…" + QString(52, 'x') +
+                                      "/res.txt: слишком длинное имя";
 }
 
 // The table is shown first, then the box says why; the program goes on and the file is kept
 // byte for byte.
 void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
 {
-    QFETCH(QString, reason);
+    QFETCH(QString, said);
     const QString setup = QTest::currentDataTag();
     WorkFolder folder;
     const QByteArray before = "\"old\",1,1,1,1,1,1,0.125\r\n";
     rlimit limit = {};
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
     const rlimit unlimited = limit;
+    ResultsFile file(setup == "long path" ? QString(100000, 'x') + "/res.txt" : "res.txt",
+                     std::chrono::milliseconds(200));
+    QProcess holder;
     if (setup == "disk full") {
         QVERIFY(QFile::link("/dev/full", "res.txt"));
     } else if (setup == "folder") {
@@ -196,19 +209,34 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
     } else if (setup == "write stops half way") {
         QVERIFY(folder.write(before));
         limit.rlim_cur = before.size() + 10;
-    } else {
+    } else if (setup == "sync fails") {
+        QVERIFY(folder.write(before));
+        file.setSync([](int) { return EIO; });
+    } else if (setup == "locked by another program") {
+        QVERIFY(folder.write(before) && LockHolder::start(holder, "w"));
+    } else if (setup.startsWith("read-only")) {
         // Read-only for everyone: only the file or the folder stops the writing.
         if (setup == "read-only file")
             QVERIFY(folder.write(before) && ::chmod("res.txt", 0444) == 0);
         QVERIFY(::chmod(".", setup == "read-only file" ? 0755 : 0555) == 0);
     }
-    TestSession session;
+    TestSession session(file);
     session.start();
     session.dialogs.takeAsked();
     setScores(session.program().form1(), 10, 10, 10, 3);
     FRes &fres = session.program().fres();
     bool shownBeforeBox = false;
-    session.dialogs.onAsk([&](const AskedBox &) { shownBeforeBox = fres.isShown(); });
+    session.dialogs.onAsk([&](const AskedBox &) {
+        shownBeforeBox = fres.isShown() && !QApplication::overrideCursor();
+    });
+    bool firedBusy = false;
+    QTimer meanwhile;
+    meanwhile.setSingleShot(true);
+    connect(&meanwhile, &QTimer::timeout, [&] {
+        firedBusy = QApplication::overrideCursor() &&
+                    QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+    });
+    meanwhile.start(0);
     // Permissions do not stop the superuser, as whom CI runs: the read-only cases write as an
     // ordinary user. A file size limit cuts a write short there and fails the next; its signal
     // would end the process.
@@ -218,16 +246,26 @@ void ResultsTableTest::failedAppendShowsWhyAndGoesOn()
     chooseResults(session);
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && (!asUser || ::seteuid(0) == 0));
     std::signal(SIGXFSZ, SIG_DFL);
+    holder.kill();
+    holder.waitForFinished();
 
     QCOMPARE(session.dialogs.asked(),
              QList<AskedBox>{ScriptedDialogs::message(
-                 "Не удалось записать результаты в файл res.txt: " + reason, 16, "Результаты")});
+                 "Не удалось записать результаты в файл " + said, 16, "Результаты")});
     QVERIFY(shownBeforeBox);
+    QCOMPARE(firedBusy, setup == "locked by another program");
     QCOMPARE(session.endCount, 0);
     QCOMPARE(table(fres).first(), kUserRow);
     if (setup != "disk full")
         QCOMPARE(folder.read(), QFileInfo("res.txt").isFile() ? before : QByteArray());
 }
 
-QTEST_MAIN(ResultsTableTest)
+int main(int argc, char *argv[])
+{
+    LockHolder::runIfAsked(argc, argv);
+    QApplication app(argc, argv);
+    ResultsTableTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_resultstable.moc"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the program needs, on Debian or Ubuntu.
 # `install-deps.sh packaging` adds what building and checking the Debian package needs,
-# `install-deps.sh bench` what the benchmarks compare with.
+# `install-deps.sh bench` what the benchmarks compare with, `install-deps.sh assets` what
+# tools/build-assets.sh builds the pictures with (only to change a picture, not to build).
 # Only packages that are missing are installed; it asks for sudo when not run as root.
 set -euo pipefail
 
@@ -30,6 +31,13 @@ for group in "$@"; do
     bench)
         packages+=(
             libreoffice-calc-nogui  # what a teacher would convert res.txt with instead
+        )
+        ;;
+    assets)
+        packages+=(
+            icoutils                # icotool: the icons
+            librsvg2-bin            # rsvg-convert: the application icon's larger sizes
+            imagemagick             # the portrait and the application icon's small sizes
         )
         ;;
     *)

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtGlobal>
+#include <cstdio>
+#include <ftw.h>
 
 // A fresh temporary folder (in `parent`) as the working directory for one test, where the
 // program keeps its res.txt; the previous working directory comes back at the end, and the
@@ -23,6 +25,15 @@ public:
         QDir::setCurrent(m_previous);
         QFile::setPermissions(m_folder.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // By the names' bytes: Qt cannot name what is not UTF-8.
+        ::nftw(
+            QFile::encodeName(m_folder.path()).constData(),
+            [](const char *name, const struct stat *, int, FTW *place) {
+                if (place->level > 0)
+                    std::remove(name);
+                return 0;
+            },
+            16, FTW_DEPTH | FTW_PHYS);
     }
     WorkFolder(const WorkFolder &) = delete;
     WorkFolder &operator=(const WorkFolder &) = delete;
