@@ -72,6 +72,7 @@ public:
     qint64 lines = 0;
     void startedOver() override {}
     void lastLineVoided() override {}
+    void encodingFound(TextEncoding) override {}
     void record(const LinePlace &, const LineRecord &) override { ++lines; }
     void skipped(const LinePlace &, LineFault) override { ++lines; }
 };

@@ -16,12 +16,63 @@ namespace {
 
 constexpr qint64 kTailCheck = 64;
 
-// The file from a place on, each piece read under the shared lock, which is let go at once.
-class LockedSource : public ByteSource
+class SystemClock : public FileFollower::Clock
 {
 public:
-    LockedSource(int fd, qint64 from, const std::atomic_bool *cancel)
-        : m_fd(fd), m_pos(from), m_cancel(cancel)
+    qint64 steadyMs() const override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    qint64 wallMs() const override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    }
+};
+
+const SystemClock kSystemClock;
+
+// The open file, each read under the shared lock, which is let go at once.
+class LockedFile : public FileFollower::Contents
+{
+public:
+    explicit LockedFile(int fd) : m_fd(fd) {}
+
+    qint64 read(qint64 position, char *buffer, qint64 capacity) override
+    {
+        const FileLock::Outcome lock = FileLock::lock(m_fd, F_RDLCK);
+        if (lock == FileLock::Outcome::Busy) {
+            errno = EAGAIN;
+            return -1;
+        }
+        ssize_t got = 0;
+        do {
+            got = ::pread(m_fd, buffer, size_t(capacity), position);
+        } while (got < 0 && errno == EINTR);
+        const int error = errno;
+        if (lock == FileLock::Outcome::Taken)
+            FileLock::unlock(m_fd);
+        errno = error;
+        return got;
+    }
+    qint64 readEnded(qint64 position, char *buffer, qint64 capacity) override
+    {
+        return ::pread(m_fd, buffer, size_t(capacity), position);
+    }
+
+private:
+    int m_fd;
+};
+
+// The file from a place on, as the reader takes it; every piece also goes to the encoding guess
+// before the reader hands out a line of it.
+class ContentsSource : public ByteSource
+{
+public:
+    ContentsSource(FileFollower::Contents &contents, qint64 from, const std::atomic_bool *cancel,
+                   EncodingGuess &guess)
+        : m_contents(contents), m_pos(from), m_cancel(cancel), m_guess(guess)
     {
     }
 
@@ -31,22 +82,12 @@ public:
             m_cancelled = true;
             return -1;
         }
-        const FileLock::Outcome lock = FileLock::lock(m_fd, F_RDLCK);
-        if (lock == FileLock::Outcome::Busy) {
-            m_error = EAGAIN;
-            return -1;
-        }
-        ssize_t got = 0;
-        do {
-            got = ::pread(m_fd, buffer, size_t(capacity), m_pos);
-        } while (got < 0 && errno == EINTR);
-        const int error = errno;
-        if (lock == FileLock::Outcome::Taken)
-            FileLock::unlock(m_fd);
+        const qint64 got = m_contents.read(m_pos, buffer, capacity);
         if (got < 0) {
-            m_error = error;
+            m_error = errno;
             return -1;
         }
+        m_guess.feed(buffer, got);
         m_pos += got;
         return got;
     }
@@ -55,48 +96,12 @@ public:
     int error() const { return m_error; }
 
 private:
-    int m_fd;
+    FileFollower::Contents &m_contents;
     qint64 m_pos;
     const std::atomic_bool *m_cancel;
+    EncodingGuess &m_guess;
     bool m_cancelled = false;
     int m_error = 0;
-};
-
-// Passes the lines on and notes how far the file has been read.
-class Tracker : public LineSink
-{
-public:
-    Tracker(LineSink &sink, qint64 &offset, qint64 &end, qint64 &nextLine, bool &unended)
-        : m_sink(sink), m_offset(offset), m_end(end), m_nextLine(nextLine), m_unended(unended)
-    {
-    }
-    void record(const LinePlace &place, const LineRecord &record) override
-    {
-        m_sink.record(place, record);
-        note(place);
-    }
-    void skipped(const LinePlace &place, LineFault fault) override
-    {
-        m_sink.skipped(place, fault);
-        note(place);
-    }
-
-private:
-    void note(const LinePlace &place)
-    {
-        m_end = place.end;
-        m_unended = !place.ended;
-        if (place.ended) {
-            m_offset = place.end;
-            m_nextLine = place.number + 1;
-        }
-    }
-
-    LineSink &m_sink;
-    qint64 &m_offset;
-    qint64 &m_end;
-    qint64 &m_nextLine;
-    bool &m_unended;
 };
 
 QString readProblem(int error)
@@ -121,7 +126,67 @@ QString readProblem(int error)
 
 } // namespace
 
-FileFollower::FileFollower(QString path) : m_path(std::move(path)) {}
+// Passes the lines on, or holds back an unended last line, and notes how far the file has
+// been read.
+class FileFollower::Tracker : public LineSink
+{
+public:
+    Tracker(FileFollower &follower, Sink &sink, bool showUnended)
+        : m_follower(follower), m_sink(sink), m_showUnended(showUnended)
+    {
+    }
+    void record(const LinePlace &place, const LineRecord &record) override
+    {
+        if (!pass(place))
+            return;
+        m_sink.record(place, record);
+        note(place);
+    }
+    void skipped(const LinePlace &place, LineFault fault) override
+    {
+        if (!pass(place))
+            return;
+        m_sink.skipped(place, fault);
+        note(place);
+    }
+
+private:
+    bool pass(const LinePlace &place)
+    {
+        if (!place.ended && !m_showUnended) {
+            m_follower.m_end = place.end;
+            m_follower.m_unendedHeld = true;
+            return false;
+        }
+        const TextEncoding encoding = m_follower.m_guess.encoding();
+        if (!m_told || encoding != m_encoding) {
+            m_sink.encodingFound(encoding);
+            m_encoding = encoding;
+            m_told = true;
+        }
+        return true;
+    }
+    void note(const LinePlace &place)
+    {
+        m_follower.m_end = place.end;
+        m_follower.m_unendedOut = !place.ended;
+        if (place.ended) {
+            m_follower.m_offset = place.end;
+            m_follower.m_nextLine = place.number + 1;
+        }
+    }
+
+    FileFollower &m_follower;
+    Sink &m_sink;
+    bool m_showUnended;
+    bool m_told = false;
+    TextEncoding m_encoding = TextEncoding::Cp1251;
+};
+
+FileFollower::FileFollower(QString path, std::chrono::milliseconds settle, const Clock *clock)
+    : m_path(std::move(path)), m_settle(settle), m_clock(clock ? *clock : kSystemClock)
+{
+}
 
 FileFollower::State FileFollower::fail(State state, QString problem)
 {
@@ -135,8 +200,8 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
     if (m_state == State::Cancelled)
         return m_state;
     // O_NONBLOCK: a pipe under this name must not make the look wait for a writer.
-    FileHandle file(::open(FilePath::encode(m_path).constData(),
-                           O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    FileHandle file(
+        ::open(FilePath::encode(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.fd() < 0) {
         const int error = errno;
         return fail(error == ENOENT || error == ENOTDIR ? State::Missing : State::Unreadable,
@@ -149,29 +214,47 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
         return fail(State::Unreadable, QStringLiteral("это папка, а не файл"));
     if (!S_ISREG(status.st_mode))
         return fail(State::Unreadable, QStringLiteral("это не обычный файл"));
+    const Look look{status.st_dev, status.st_ino, status.st_size,
+                    qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000};
+    LockedFile contents(file.fd());
+    return poll(look, contents, sink, cancel);
+}
 
+FileFollower::State FileFollower::poll(const Look &look, Contents &contents, Sink &sink,
+                                       const std::atomic_bool *cancel)
+{
+    if (m_state == State::Cancelled)
+        return m_state;
     const bool seen = m_state != State::Unread;
-    const bool sameFile = seen && status.st_dev == m_device && status.st_ino == m_inode;
-    const bool startOver =
-        seen && (!sameFile || status.st_size < m_end || !tailStillThere(file.fd()));
-    m_device = status.st_dev;
-    m_inode = status.st_ino;
-    m_size = status.st_size;
-    if (seen && !startOver && status.st_size == m_end) {
+    const bool sameFile = seen && look.device == m_device && look.inode == m_inode;
+    const bool startOver = seen && (!sameFile || look.size < m_end || !tailStillThere(contents));
+    m_device = look.device;
+    m_inode = look.inode;
+    m_size = look.size;
+    const bool showUnended = settled(look, startOver);
+    if (seen && !startOver && look.size == m_end && !(m_unendedHeld && showUnended)) {
         m_problem.clear();
         return m_state = State::Read;
     }
     if (startOver) {
         m_offset = m_end = 0;
         m_nextLine = 1;
-        m_unended = false;
+        m_unendedOut = m_unendedHeld = false;
+        m_tail.clear();
+        m_guess.reset();
         sink.startedOver();
-    } else if (m_unended) {
+    } else if (m_unendedOut) {
         sink.lastLineVoided();
     }
+    m_unendedOut = m_unendedHeld = false;
+    m_guess.rewind();
+    if (m_offset == 0 && !m_guess.decided())
+        skipByteOrderMark(contents);
+    else
+        skipFeedAfterReturn(contents);
 
-    LockedSource source(file.fd(), m_offset, cancel);
-    Tracker tracker(sink, m_offset, m_end, m_nextLine, m_unended);
+    ContentsSource source(contents, m_offset, cancel, m_guess);
+    Tracker tracker(*this, sink, showUnended);
     try {
         ResultsParser(source).readLines(tracker, m_nextLine, m_offset);
     } catch (const ResultsFailure &) {
@@ -182,7 +265,7 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
     // Only the bytes before the last ended line are checked; an unended line is read again.
     const qint64 tail = std::min(kTailCheck, m_offset);
     m_tail.resize(tail);
-    if (::pread(file.fd(), m_tail.data(), size_t(tail), m_offset - tail) != tail)
+    if (tail > 0 && contents.readEnded(m_offset - tail, m_tail.data(), tail) != tail)
         m_tail.clear();
     m_problem.clear();
     return m_state = State::Read;
@@ -193,13 +276,56 @@ FileFollower::State FileFollower::stop()
     return fail(State::Cancelled, QStringLiteral("чтение прервано"));
 }
 
+// Whether the file has stood unchanged for the settle time, by either clock. A file replaced
+// by another, or rewritten, has just changed, whatever its size and time.
+bool FileFollower::settled(const Look &look, bool replaced)
+{
+    const qint64 now = m_clock.steadyMs();
+    if (replaced || look.size != m_watchedSize || look.modifiedMs != m_watchedModified) {
+        m_watchedSize = look.size;
+        m_watchedModified = look.modifiedMs;
+        m_unchangedSince = now;
+    }
+    const qint64 settle = m_settle.count();
+    return settle <= 0 || now - m_unchangedSince >= settle ||
+           m_clock.wallMs() - look.modifiedMs >= settle;
+}
+
+// A UTF-8 byte order mark is no part of line 1, and settles the encoding. While the file holds
+// only the start of one, that is read as an unended line, to be read again.
+void FileFollower::skipByteOrderMark(Contents &contents)
+{
+    const auto size = qint64(EncodingGuess::kByteOrderMark.size());
+    char start[EncodingGuess::kByteOrderMark.size()];
+    if (contents.read(0, start, size) != size ||
+        std::string_view(start, size_t(size)) != EncodingGuess::kByteOrderMark)
+        return;
+    m_guess.decide(TextEncoding::Utf8);
+    m_offset = size;
+    m_end = std::max(m_end, m_offset);
+}
+
+// A line whose CR was the last byte of an earlier look was handed out as ended; an LF written
+// after it completes that line end, as a whole read of the file takes CR LF.
+void FileFollower::skipFeedAfterReturn(Contents &contents)
+{
+    char next = 0;
+    if (m_tail.isEmpty() || m_tail.back() != '\r' || contents.read(m_offset, &next, 1) != 1 ||
+        next != '\n')
+        return;
+    ++m_offset;
+    m_end = std::max(m_end, m_offset);
+}
+
 // A file rewritten in place, at least as long as before, still shows itself in the bytes just
 // before where reading stopped.
-bool FileFollower::tailStillThere(int fd) const
+bool FileFollower::tailStillThere(Contents &contents) const
 {
     const qint64 tail = m_tail.size();
     if (tail != std::min(kTailCheck, m_offset))
         return false;
+    if (tail == 0)
+        return true;
     QByteArray now(tail, Qt::Uninitialized);
-    return ::pread(fd, now.data(), size_t(tail), m_offset - tail) == tail && now == m_tail;
+    return contents.readEnded(m_offset - tail, now.data(), tail) == tail && now == m_tail;
 }

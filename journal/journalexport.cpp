@@ -33,6 +33,7 @@ public:
     // A file is read once, from its start.
     void startedOver() override {}
     void lastLineVoided() override {}
+    void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
 
     void record(const LinePlace &place, const LineRecord &record) override
     {
@@ -56,9 +57,9 @@ private:
         const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
         auto found = m_names.find(key);
         if (found == m_names.end())
-            found =
-                m_names.insert(QByteArray(bytes.data(), qsizetype(bytes.size())),
-                               CsvWriter::textField(ResultsParser::fieldText(m_codePage, bytes)));
+            found = m_names.insert(
+                QByteArray(bytes.data(), qsizetype(bytes.size())),
+                CsvWriter::textField(EncodingGuess::text(m_encoding, m_codePage, bytes)));
         return found.value();
     }
 
@@ -67,6 +68,9 @@ private:
     QString m_fileName;
     QIODevice &m_errors;
     Cp1251 m_codePage;
+    // The sink reads one file, and only ASCII names, which read alike in both encodings, can
+    // come before its encoding is found.
+    TextEncoding m_encoding = TextEncoding::Cp1251;
     QHash<QByteArray, QByteArray> m_names;
 };
 

@@ -1,7 +1,5 @@
 #include "journalloader.h"
 
-#include "resultsparser.h"
-
 #include <QTimer>
 #include <limits>
 
@@ -26,12 +24,13 @@ public:
         flush();
         m_batch->voidUnended = true;
     }
+    void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
     void record(const LinePlace &place, const LineRecord &line) override
     {
         JournalRecord record;
         record.total = line.total;
         record.line = lineNumber(place);
-        record.name = m_loader.nameId(line.name, m_batch->names);
+        record.name = m_loader.nameId(line.name, m_encoding, m_batch->names);
         record.scores = line.scores;
         record.file = m_file;
         record.unended = !place.ended;
@@ -82,9 +81,14 @@ private:
     const FileFollower &m_follower;
     bool &m_dropped;
     std::shared_ptr<JournalBatch> m_batch;
+    TextEncoding m_encoding = TextEncoding::Cp1251;
 };
 
-JournalLoader::JournalLoader(QObject *parent) : QObject(parent) {}
+JournalLoader::JournalLoader(std::chrono::milliseconds settle, const FileFollower::Clock *clock,
+                             QObject *parent)
+    : QObject(parent), m_settle(settle), m_clock(clock)
+{
+}
 
 JournalLoader::~JournalLoader() = default;
 
@@ -115,8 +119,8 @@ void JournalLoader::addFiles(const QStringList &paths)
     for (const QString &path : paths) {
         if (m_files.size() >= size_t(kMaxFiles))
             break;
-        m_files.push_back(std::make_unique<FileFollower>(path));
-        m_reported.emplace_back(FileFollower::State::Unread, QString());
+        m_files.push_back(std::make_unique<FileFollower>(path, m_settle, m_clock));
+        m_reported.emplace_back();
     }
     lookAtAll();
 }
@@ -147,9 +151,10 @@ void JournalLoader::lookAtAll()
         // followed with a gap.
         if (dropped)
             state = follower.stop();
-        if (state != m_reported[i].first || follower.problem() != m_reported[i].second) {
-            m_reported[i] = {state, follower.problem()};
-            emit fileStateChanged(int(i), state, follower.problem());
+        const Reported now{state, follower.problem(), follower.encoding()};
+        if (now != m_reported[i]) {
+            m_reported[i] = now;
+            emit fileStateChanged(int(i), state, now.problem, now.encoding);
         }
     }
     m_cancel.store(false);
@@ -158,15 +163,16 @@ void JournalLoader::lookAtAll()
         m_timer->start();
 }
 
-quint32 JournalLoader::nameId(std::string_view bytes, QStringList &newNames)
+quint32 JournalLoader::nameId(std::string_view bytes, TextEncoding encoding, QStringList &newNames)
 {
     // Most lines in a row are not the same pupil, but the look-up must not copy the bytes.
+    QHash<QByteArray, quint32> &ids = m_nameIds[size_t(encoding)];
     const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
-    const auto found = m_nameIds.constFind(key);
-    if (found != m_nameIds.cend())
+    const auto found = ids.constFind(key);
+    if (found != ids.cend())
         return found.value();
-    const auto id = quint32(m_nameIds.size());
-    m_nameIds.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), id);
-    newNames.append(ResultsParser::fieldText(m_codePage, bytes));
+    const quint32 id = m_nameCount++;
+    ids.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), id);
+    newNames.append(EncodingGuess::text(encoding, m_codePage, bytes));
     return id;
 }

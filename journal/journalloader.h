@@ -9,7 +9,9 @@
 #include <QObject>
 #include <QSemaphore>
 #include <QStringList>
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -29,13 +31,18 @@ public:
     static constexpr size_t kBatchRecords = 1 << 16;
     static constexpr int kBatchesAhead = 2;
 
-    explicit JournalLoader(QObject *parent = nullptr);
+    // Lines without their line end wait `settle` (see FileFollower), on `clock` (the system's
+    // when null), which must outlive the loader.
+    explicit JournalLoader(std::chrono::milliseconds settle = FileFollower::kSettle,
+                           const FileFollower::Clock *clock = nullptr, QObject *parent = nullptr);
     ~JournalLoader() override;
 
     // Adds files to follow (beyond kMaxFiles they are refused) and looks at every file.
     void addFiles(const QStringList &paths);
     // From now on looks at every file every kLookInterval ms.
     void follow();
+    // Looks at every file once.
+    void lookAtAll();
     // Stops the reads under way; the files they were reading are no longer followed.
     void cancel() { m_cancel.store(true); }
     // The window took a batch in, and gives it back to be filled again. Reading waits while
@@ -45,7 +52,9 @@ public:
 
 signals:
     void batchReady(std::shared_ptr<JournalBatch> batch);
-    void fileStateChanged(int file, FileFollower::State state, const QString &problem);
+    // Also when a file is found to be in another encoding than Windows-1251.
+    void fileStateChanged(int file, FileFollower::State state, const QString &problem,
+                          TextEncoding encoding);
     // Bytes read of the file being read, and its size.
     void progress(int file, qint64 done, qint64 size);
     // Every file has been looked at.
@@ -53,14 +62,25 @@ signals:
 
 private:
     class BatchSink;
+    struct Reported
+    {
+        FileFollower::State state = FileFollower::State::Unread;
+        QString problem;
+        TextEncoding encoding = TextEncoding::Cp1251;
+        bool operator==(const Reported &) const = default;
+    };
 
-    void lookAtAll();
     std::shared_ptr<JournalBatch> spareBatch();
-    quint32 nameId(std::string_view bytes, QStringList &newNames);
+    quint32 nameId(std::string_view bytes, TextEncoding encoding, QStringList &newNames);
 
+    std::chrono::milliseconds m_settle;
+    const FileFollower::Clock *m_clock;
     std::vector<std::unique_ptr<FileFollower>> m_files;
-    std::vector<std::pair<FileFollower::State, QString>> m_reported;
-    QHash<QByteArray, quint32> m_nameIds;
+    std::vector<Reported> m_reported;
+    // By the name's bytes, a table for each encoding: the same bytes read otherwise are
+    // another name.
+    std::array<QHash<QByteArray, quint32>, 2> m_nameIds;
+    quint32 m_nameCount = 0;
     Cp1251 m_codePage;
     std::atomic_bool m_cancel = false;
     QSemaphore m_ahead{kBatchesAhead};

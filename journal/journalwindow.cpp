@@ -273,7 +273,8 @@ void JournalWindow::finishLook()
     emit lookDone();
 }
 
-void JournalWindow::noteFileState(int file, FileFollower::State state, const QString &problem)
+void JournalWindow::noteFileState(int file, FileFollower::State state, const QString &problem,
+                                  TextEncoding encoding)
 {
     QString &note = m_fileProblems[file];
     const QString name = m_records->fileLabel(file);
@@ -286,7 +287,10 @@ void JournalWindow::noteFileState(int file, FileFollower::State state, const QSt
         note = QStringLiteral("«%1»: %2").arg(name, problem);
         break;
     default:
-        note.clear();
+        // The pupils' programs write Windows-1251: a file in another encoding came from
+        // elsewhere, and its names are read otherwise.
+        note = encoding == TextEncoding::Utf8 ? QStringLiteral("«%1»: в кодировке UTF-8").arg(name)
+                                              : QString();
     }
     QStringList notes;
     for (const QString &each : std::as_const(m_fileProblems)) {

@@ -52,7 +52,8 @@ private:
     void apply(const std::shared_ptr<JournalBatch> &batch);
     void showProgress(int file, qint64 done, qint64 size);
     void finishLook();
-    void noteFileState(int file, FileFollower::State state, const QString &problem);
+    void noteFileState(int file, FileFollower::State state, const QString &problem,
+                       TextEncoding encoding);
     void updateSummary();
     void chooseFilesToOpen();
     void chooseCsv(Table table);

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <algorithm>
 #include <array>
 
@@ -21,6 +22,13 @@ constexpr std::array<const char16_t *, RecordsModel::ColumnCount> kTitles = {
     u"Игра 1", u"Игра 2", u"Итог",   u"Файл",    u"Строка"};
 
 } // namespace
+
+QFont RecordsModel::unendedFont()
+{
+    QFont font;
+    font.setItalic(true);
+    return font;
+}
 
 RecordsModel::RecordsModel(QObject *parent) : JournalTable(parent) {}
 
@@ -119,6 +127,12 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
     // A tooltip that looks like markup would be read as such.
     if (role == Qt::ToolTipRole && column == File)
         return fileToolTip(record.file);
+    // The file's last line, without its line end after a few seconds: its writer stopped, or
+    // pauses, in the middle of it.
+    if (record.unended && role == Qt::FontRole)
+        return unendedFont();
+    if (record.unended && role == Qt::ToolTipRole)
+        return QStringLiteral("Строка не дописана: в файле нет её конца, итог может быть неполным");
     if (role != Qt::DisplayRole)
         return {};
     switch (column) {

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <vector>
 
+class QFont;
+
 // Every record of the journal's files, one row each, in the order they were read.
 class RecordsModel : public JournalTable
 {
@@ -19,6 +21,8 @@ public:
     explicit RecordsModel(QObject *parent = nullptr);
 
     static QString title(int column);
+    // How the tables show a line without its line end.
+    static QFont unendedFont();
 
     // Files are numbered in the order they are added, as the loader numbers them.
     void addFiles(const QStringList &paths);

@@ -2,6 +2,7 @@
 
 #include "recordsmodel.h"
 
+#include <QFont>
 #include <algorithm>
 
 SkippedModel::SkippedModel(const RecordsModel &records, QObject *parent)
@@ -46,6 +47,8 @@ QVariant SkippedModel::data(const QModelIndex &index, int role) const
     const SkippedLine &line = m_lines[size_t(index.row())];
     if (role == Qt::ToolTipRole && index.column() == File)
         return m_records.fileToolTip(line.file);
+    if (line.unended && role == Qt::FontRole)
+        return RecordsModel::unendedFont();
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -54,7 +57,8 @@ QVariant SkippedModel::data(const QModelIndex &index, int role) const
     case Line:
         return line.line;
     default:
-        return line.fault.text();
+        return line.unended ? line.fault.text() + QStringLiteral(" (строка не дописана)")
+                            : line.fault.text();
     }
 }
 

@@ -1,7 +1,10 @@
 #include "csvwriter.h"
 #include "filefollower.h"
 #include "filepath.h"
+#include "followedwrite.h"
+#include "journalexport.h"
 #include "journalfilter.h"
+#include "journalloader.h"
 #include "journalwindow.h"
 #include "namefold.h"
 #include "piecesource.h"
@@ -10,10 +13,14 @@
 #include "recordsmodel.h"
 #include "resultsparser.h"
 #include "skippedmodel.h"
+#include "totaltext.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QBarCategoryAxis>
+#include <QBuffer>
+#include <QDateTime>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +36,9 @@
 #include <QToolTip>
 #include <QValueAxis>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +57,7 @@ public:
 
     void startedOver() override { log << "over"; }
     void lastLineVoided() override { log << "void"; }
+    void encodingFound(TextEncoding) override {}
     void record(const LinePlace &place, const LineRecord &record) override
     {
         QStringList scores;
@@ -76,6 +86,16 @@ private:
     }
 };
 
+// Steady time moves only when a test says so; wall time is the system's, which files' times
+// follow.
+class ScriptedClock : public FileFollower::Clock
+{
+public:
+    qint64 steady = 0;
+    qint64 steadyMs() const override { return steady; }
+    qint64 wallMs() const override { return QDateTime::currentMSecsSinceEpoch(); }
+};
+
 const QByteArray kExample = "\"\xD3\xF7\xE5\xED\xE8\xEA\",10,10,10,3,10,8,4.125\r\n";
 const QString kExampleRead = "|10,10,10,3,10,8|4.125";
 
@@ -92,6 +112,80 @@ bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode
     QFile file(path);
     return file.open(mode) && file.write(bytes) == bytes.size();
 }
+
+// A real file, changed as FollowedWrite says.
+class FileWrite : public FollowedWrite
+{
+public:
+    explicit FileWrite(const QString &path) : FollowedWrite(path)
+    {
+        writeFile(path, {}, QIODevice::WriteOnly);
+    }
+    void append(const QByteArray &bytes) override { writeFile(m_path, bytes, QIODevice::Append); }
+    void cut(qint64 size) override { QFile::resize(m_path, size); }
+    void replace() override
+    {
+        QFile::copy(m_path, m_path + ".new");
+        ::rename(QFile::encodeName(m_path + ".new"), QFile::encodeName(m_path));
+    }
+    FileFollower::State look(FileFollower &follower, FileFollower::Sink &sink) override
+    {
+        return follower.poll(sink);
+    }
+};
+
+// The journal's models, fed by a loader on this thread that hands out every line at once.
+struct Journal
+{
+    RecordsModel records;
+    PupilsModel pupils{records};
+    SkippedModel skipped{records};
+    JournalLoader loader{FileFollower::kAtOnce};
+
+    explicit Journal(const QStringList &paths)
+    {
+        records.addFiles(paths);
+        QObject::connect(&loader, &JournalLoader::batchReady, &loader,
+                         [this](const std::shared_ptr<JournalBatch> &batch) {
+                             records.apply(*batch);
+                             skipped.apply(*batch);
+                             loader.batchTaken(batch);
+                         });
+        loader.addFiles(paths);
+    }
+
+    // Records as "file:line name total", "~" after an unended one (in italics); pupils as
+    // "name attempts first best latest"; skipped lines as "file:line reason"; sorted, as rows
+    // are in the order they arrived.
+    QStringList rows() const
+    {
+        QStringList rows;
+        for (int row = 0; row < records.rowCount(); ++row) {
+            const JournalRecord &record = records.record(row);
+            const QVariant font =
+                records.data(records.index(row, RecordsModel::Total), Qt::FontRole);
+            rows << QString("%1:%2 %3 %4%5")
+                        .arg(record.file)
+                        .arg(record.line)
+                        .arg(records.name(record.name), localeTotalText(record.total),
+                             font.value<QFont>().italic() ? "~" : "");
+        }
+        for (int row = 0; row < pupils.rowCount(); ++row) {
+            QStringList cells;
+            for (int column = PupilsModel::Name; column <= PupilsModel::Latest; ++column)
+                cells << pupils.text(row, column);
+            rows << cells.join(' ');
+        }
+        for (int row = 0; row < skipped.rowCount(); ++row)
+            rows << QString("%1:%2 %3")
+                        .arg(skipped.line(row).file)
+                        .arg(skipped.line(row).line)
+                        .arg(skipped.data(skipped.index(row, SkippedModel::Reason), Qt::DisplayRole)
+                                 .toString());
+        rows.sort();
+        return rows;
+    }
+};
 
 // Rich text read as Qt reads it where it may be markup (a tooltip), or always (a chart's label).
 QString shownText(const QString &text, bool alwaysRich = false)
@@ -140,7 +234,13 @@ private slots:
     void namesAndCsvFields();
     void followingAFile_data();
     void followingAFile();
+    void followerMatchesWholeRead_data();
+    void followerMatchesWholeRead();
+    void modelsFollowTheLastLine_data();
+    void modelsFollowTheLastLine();
     void pupilSummaries();
+    void encodings_data();
+    void encodings();
     void windowSortsFiltersAndFollows();
     void filterAgainstPlainModel();
     void hostileNamesShownAsText_data();
@@ -232,24 +332,21 @@ void JournalTest::namesAndCsvFields()
 
 void JournalTest::followingAFile_data()
 {
-    // Each step changes the file ("+" appends, "=" replaces it by a new file, "~" rewrites it in
-    // place, "cut N", "remove"), then the follower looks once; "!" before a step cancels that
-    // look.
+    // Each step changes the file ("+" appends, "~" rewrites it in place, "remove", "old" and
+    // "ahead" set its modification time an hour back or ahead, "wait N" lets N seconds pass),
+    // then the follower looks once, with the settle time the journal uses; "!" before a step
+    // cancels that look. Appends, cuts and replacements are followerMatchesWholeRead's.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("looks");
     const QString a = "\"a\",1,2,3,4,5,6,7\r\n";
     const QString b = "\"b\",1,2,3,4,5,6,7\r\n";
+    const QString half = "\"b\",1,2";
     const QString readA = "1:a|1,2,3,4,5,6|7";
-    QTest::newRow("appends, nothing new")
-        << QStringList{"+" + a, "+" + b + b, ""}
-        << QStringList{readA, "2:b|1,2,3,4,5,6|7 3:b|1,2,3,4,5,6|7", ""};
-    QTest::newRow("half a line, then the rest")
-        << QStringList{"+" + a + "\"b\",1,2", "+,3,4,5,6,7\r\n"}
-        << QStringList{readA + " 2!few3~", "void 2:b|1,2,3,4,5,6|7"};
-    QTest::newRow("cut shorter") << QStringList{"+" + a + b, "cut 19"}
-                                 << QStringList{readA + " 2:b|1,2,3,4,5,6|7", "over " + readA};
-    QTest::newRow("replaced") << QStringList{"+" + a, "=" + b}
-                              << QStringList{readA, "over 1:b|1,2,3,4,5,6|7"};
+    QTest::newRow("an unended line in a file left long ago")
+        << QStringList{"+" + a + half, "old"} << QStringList{readA, "2!few3~"};
+    QTest::newRow("a modification time ahead of the clock")
+        << QStringList{"+" + a + half, "ahead", "wait 2", "wait 1"}
+        << QStringList{readA, "", "", "2!few3~"};
     QTest::newRow("rewritten in place, longer")
         << QStringList{"+" + a, "~" + b + a}
         << QStringList{readA, "over 1:b|1,2,3,4,5,6|7 2:a|1,2,3,4,5,6|7"};
@@ -265,22 +362,24 @@ void JournalTest::followingAFile()
     QFETCH(QStringList, looks);
     QTemporaryDir folder;
     const QString path = folder.filePath("res.txt");
-    FileFollower follower(path);
+    ScriptedClock clock;
+    FileFollower follower(path, FileFollower::kSettle, &clock);
     for (qsizetype i = 0; i < steps.size(); ++i) {
         const std::atomic_bool cancel = steps[i].startsWith('!');
         const QString step = steps[i].mid(cancel ? 1 : 0);
         const QByteArray bytes = step.mid(1).toLatin1();
         if (step.startsWith('+')) {
             QVERIFY(writeFile(path, bytes, QIODevice::Append));
-        } else if (step.startsWith('=')) {
-            QVERIFY(writeFile(path + ".new", bytes, QIODevice::WriteOnly));
-            QVERIFY(::rename(QFile::encodeName(path + ".new"), QFile::encodeName(path)) == 0);
         } else if (step.startsWith('~')) {
             QVERIFY(writeFile(path, bytes, QIODevice::WriteOnly | QIODevice::Truncate));
-        } else if (step.startsWith("cut ")) {
-            QVERIFY(QFile::resize(path, step.mid(4).toLongLong()));
         } else if (step == "remove") {
             QVERIFY(QFile::remove(path));
+        } else if (step == "old" || step == "ahead") {
+            const timespec times[2] = {{0, UTIME_OMIT},
+                                       {::time(nullptr) + (step == "old" ? -3600 : 3600), 0}};
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path), times, 0) == 0);
+        } else if (step.startsWith("wait ")) {
+            clock.steady += step.mid(5).toLongLong() * 1000;
         }
         Recorder recorder;
         const FileFollower::State state = follower.poll(recorder, &cancel);
@@ -294,15 +393,124 @@ void JournalTest::followingAFile()
     }
 }
 
+void JournalTest::followerMatchesWholeRead_data()
+{
+    QTest::addColumn<std::chrono::milliseconds>("settle");
+    QTest::newRow("every line at once") << FileFollower::kAtOnce;
+    QTest::newRow("unended lines wait") << FileFollower::kSettle;
+}
+
+// A file of lines that end in every way, damaged ones among them, with names in Windows-1251 or
+// UTF-8 (with or without a byte order mark), written as FollowedWrite writes it. Each name comes
+// with the encoding of the whole file, or where that is not decided yet, is ASCII.
+void JournalTest::followerMatchesWholeRead()
+{
+    QFETCH(std::chrono::milliseconds, settle);
+    const QList<QByteArray> names[] = {
+        {"\xD3\xF7\xE5\xED\xE8\xEA", "\xA8\xE6\xE8\xEA", "Petya", "\xC0\xED\xFF"},
+        {QString("Ученик").toUtf8(), QString("Ёжик").toUtf8(), "Petya", QString("Аня").toUtf8()}};
+    const QList<QByteArray> damaged = {"",
+                                       "\"ab",
+                                       "\"a\",1,2,3",
+                                       "\"a\",x,2,3,4,5,6,7",
+                                       "x,1,2,3,4,5,6,1e9",
+                                       "\"a\",1,2,3,4,5,6,7,8",
+                                       QByteArray("\x00\xff\x98", 3)};
+    const QList<QByteArray> lineEnds = {"\r\n", "\n", "\r"};
+    QTemporaryDir folder;
+    for (quint32 seed = 1; seed <= 200; ++seed) {
+        QRandomGenerator random(seed);
+        const int utf8 = random.bounded(2);
+        QByteArray bytes = utf8 && random.bounded(2) ? "\xEF\xBB\xBF" : "";
+        for (int lines = random.bounded(1, 8); lines > 0; --lines) {
+            if (random.bounded(3) > 0)
+                bytes += "\"" + names[utf8][random.bounded(4)] + "\"," +
+                         QByteArray::number(random.bounded(11)) + ",10,10,10,3,10,8,4.125";
+            else
+                bytes += damaged[random.bounded(damaged.size() - utf8)];
+            if (lines > 1 || random.bounded(3) > 0)
+                bytes += lineEnds[random.bounded(3)];
+        }
+        FileWrite write(folder.filePath(QString("res%1.txt").arg(seed)));
+        LineLog log;
+        const char *failure = write.run(bytes, seed, settle, true, log);
+        QVERIFY2(!failure,
+                 qPrintable(
+                     QString("seed %1, %2: %3").arg(seed).arg(failure, bytes.toPercentEncoding())));
+        EncodingGuess whole;
+        whole.feed(bytes.constData(), bytes.size());
+        const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+        for (const LineLog::Line &line : log.lines) {
+            if (std::any_of(line.name.cbegin(), line.name.cend(), [](char c) { return c < 0; }))
+                QCOMPARE(line.encoding, marked ? TextEncoding::Utf8 : whole.encoding());
+        }
+    }
+}
+
+void JournalTest::modelsFollowTheLastLine_data()
+{
+    // Each step appends to the first file ("+"), or the second ("2+"), or replaces the first by
+    // a new file ("="); then the loader looks once.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("rows"); // after the last step, in any order
+    const QString a = "\"a\",1,2,3,4,5,6,7\r\n";
+    const QString b = "\"b\",1,2,3,4,5,6,4";
+    QTest::newRow("voided as it grows")
+        << QStringList{"+" + a + "\"b\",1,2", "+,3,4", "+,5,6,7"}
+        << QStringList{"0:1 a 7", "0:2 b 7~", "a 1 7 7 7", "b 1 7 7 7"};
+    QTest::newRow("completed, with a longer total")
+        << QStringList{"+" + a + b, "+.125\r\n", "+" + a}
+        << QStringList{"0:1 a 7", "0:2 b 4,125", "0:3 a 7", "a 2 7 7 7", "b 1 4,125 4,125 4,125"};
+    QTest::newRow("a record that turns out damaged")
+        << QStringList{"+" + a + b, "+,8\r\n"}
+        << QStringList{"0:1 a 7", "a 1 7 7 7", "0:2 полей 9, а должно быть 8"};
+    QTest::newRow("replaced") << QStringList{"+" + a + b, "=" + b}
+                              << QStringList{"0:1 b 4~", "b 1 4 4 4"};
+    QTest::newRow("each file's own unended line")
+        << QStringList{"+" + a + b, "2+" + b, "+.1\r\n", "2+.5"}
+        << QStringList{"0:1 a 7", "0:2 b 4,1", "1:1 b 4,5~", "a 1 7 7 7", "b 2 4,1 4,5 4,5"};
+}
+
+// The records, pupils and skipped lines after every look match fresh models loading the file as
+// it then is.
+void JournalTest::modelsFollowTheLastLine()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, rows);
+    QTemporaryDir folder;
+    const QStringList paths = {folder.filePath("one.txt"), folder.filePath("two.txt")};
+    for (const QString &path : paths)
+        QVERIFY(writeFile(path, {}, QIODevice::WriteOnly));
+    Journal journal(paths);
+    for (const QString &step : steps) {
+        const QString &path = paths[step.startsWith('2') ? 1 : 0];
+        const QByteArray bytes = step.mid(step.startsWith('2') ? 2 : 1).toLatin1();
+        if (step.startsWith('=')) {
+            QVERIFY(writeFile(path + ".new", bytes, QIODevice::WriteOnly));
+            QVERIFY(::rename(QFile::encodeName(path + ".new"), QFile::encodeName(path)) == 0);
+        } else {
+            QVERIFY(writeFile(path, bytes, QIODevice::Append));
+        }
+        journal.loader.lookAtAll();
+        QCOMPARE(journal.rows(), Journal(paths).rows());
+    }
+    rows.sort();
+    QCOMPARE(journal.rows(), rows);
+}
+
 // First and latest follow the files' order, whatever order the lines arrive in; a course is
-// complete only with all four exercises at 10 in one attempt.
+// complete only with all four exercises at 10 in one attempt; one pupil's name is the same in
+// either encoding. The status bar names a file in UTF-8.
 void JournalTest::pupilSummaries()
 {
     QTemporaryDir folder;
     const QString first = folder.filePath("first.txt");
     const QString second = folder.filePath("second.txt");
-    QVERIFY(writeFile(second, line("ёжик", 10, "5") + "\"=<Ann>\",10,9,10,10,3,4,4.875\r\n",
-                      QIODevice::WriteOnly));
+    QVERIFY(writeFile(
+        second,
+        "\xEF\xBB\xBF" +
+            QString("\"ёжик\",10,10,10,10,0,0,5\r\n\"=<Ann>\",10,9,10,10,3,4,4.875\r\n").toUtf8(),
+        QIODevice::WriteOnly));
     QVERIFY(writeFile(first,
                       line("Ёжик ", 4, "4.25") + line("ЕЖИК", 7, "4.625") +
                           "\"=<Ann>\",9,10,10,10,5,2,4.875\r\n",
@@ -322,6 +530,7 @@ void JournalTest::pupilSummaries()
     }
     QCOMPARE(rows, (QStringList{"Ёжик |3|4,25|5|5|10|10|10|10|0|0|да",
                                 "=<Ann>|2|4,875|4,875|4,875|10|10|10|10|5|4|нет"}));
+    QCOMPARE(window.findChild<QLabel *>("problems")->text(), "«second.txt»: в кодировке UTF-8");
     // The CSV shows a name as text.
     const QString csv = folder.filePath("pupils.csv");
     QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
@@ -330,6 +539,59 @@ void JournalTest::pupilSummaries()
     const QList<QByteArray> lines = saved.readAll().split('\n');
     QCOMPARE(lines.value(2),
              QString("'=<Ann>,2,\"4,875\",\"4,875\",\"4,875\",10,10,10,10,5,4,нет\r").toUtf8());
+}
+
+void JournalTest::encodings_data()
+{
+    QTest::addColumn<QList<QByteArray>>("files");
+    QTest::addColumn<QStringList>("records"); // line and name
+    const QByteArray rest = ",10,10,10,3,10,8,4.125\r\n";
+    const QByteArray utf8 = "\"" + QString("Ёжик").toUtf8() + "\"" + rest;
+    const QByteArray bom = "\xEF\xBB\xBF";
+    QTest::newRow("Windows-1251") << QList<QByteArray>{kExample + "\"Petya\"" + rest}
+                                  << QStringList{"1 Ученик", "2 Petya"};
+    QTest::newRow("UTF-8") << QList<QByteArray>{"\"Petya\"" + rest + utf8}
+                           << QStringList{"1 Petya", "2 Ёжик"};
+    QTest::newRow("byte order mark")
+        << QList<QByteArray>{bom + utf8 + utf8} << QStringList{"1 Ёжик", "2 Ёжик"};
+    // A name that is not UTF-8 is read as a pupils' program wrote it.
+    QTest::newRow("byte order mark, Windows-1251 lines")
+        << QList<QByteArray>{bom + kExample} << QStringList{"1 Ученик"};
+    // "Рё" in Windows-1251 is valid UTF-8 ("и"); what follows is not.
+    QTest::newRow("Windows-1251, valid UTF-8 at first")
+        << QList<QByteArray>{"\"\xD0\xB8\"" + rest + kExample} << QStringList{"1 Рё", "2 Ученик"};
+    QTest::newRow("the same bytes in two encodings")
+        << QList<QByteArray>{bom + utf8, utf8 + kExample}
+        << QStringList{"1 Ёжик", "1 РЃР¶РёРє", "2 Ученик"};
+}
+
+// The journal and the export read names alike.
+void JournalTest::encodings()
+{
+    QFETCH(QList<QByteArray>, files);
+    QFETCH(QStringList, records);
+    QTemporaryDir folder;
+    QStringList paths;
+    for (const QByteArray &bytes : files) {
+        paths << folder.filePath(QString("res%1.txt").arg(paths.size() + 1));
+        QVERIFY(writeFile(paths.back(), bytes, QIODevice::WriteOnly));
+    }
+    QBuffer errors;
+    errors.open(QIODevice::WriteOnly);
+    const QString csv = folder.filePath("out.csv");
+    QCOMPARE(JournalExport::run(paths, csv, errors), JournalExport::AllRead);
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = written.readAll().split('\n');
+    const Journal journal(paths);
+    QCOMPARE(journal.records.rowCount(), records.size());
+    for (int row = 0; row < records.size(); ++row) {
+        const JournalRecord &record = journal.records.record(row);
+        QCOMPARE(QString("%1 %2").arg(record.line).arg(journal.records.name(record.name)),
+                 records[row]);
+        const QList<QByteArray> fields = lines.value(row + 1).split(',');
+        QCOMPARE(QString::fromUtf8(fields.value(1) + ' ' + fields.value(2)), records[row]);
+    }
 }
 
 void JournalTest::windowSortsFiltersAndFollows()
