@@ -10,6 +10,7 @@
 #include "piecesource.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
+#include "qttranslation.h"
 #include "recordsmodel.h"
 #include "resultsparser.h"
 #include "skippedmodel.h"
@@ -20,11 +21,13 @@
 #include <QBarCategoryAxis>
 #include <QBuffer>
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -34,6 +37,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
+#include <QTranslator>
 #include <QValueAxis>
 #include <cstring>
 #include <fcntl.h>
@@ -245,6 +249,7 @@ private slots:
     void filterAgainstPlainModel();
     void hostileNamesShownAsText_data();
     void hostileNamesShownAsText();
+    void qtTextsInTheUsersLanguage();
     void niceAxis_data();
     void niceAxis();
 };
@@ -814,6 +819,16 @@ void JournalTest::hostileNamesShownAsText()
     QVERIFY(::read(watch, events, sizeof events) < 0);
     QFile(watched).open(QIODevice::ReadOnly); // the watch itself sees an opening
     QVERIFY(::read(watch, events, sizeof events) > 0);
+}
+
+// Qt's own texts in the user's language, loaded as main() loads them.
+void JournalTest::qtTextsInTheUsersLanguage()
+{
+    QTranslator *translator = QtTranslation::install(QLocale(QLocale::Russian));
+    QVERIFY(translator);
+    const auto uninstall = qScopeGuard([translator] { delete translator; });
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), "Отмена");
 }
 
 void JournalTest::niceAxis_data()
