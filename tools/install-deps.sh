@@ -17,6 +17,7 @@ packages=(
     fonts-urw-base35        # Z003, a chancery italic with Cyrillic
     fonts-sil-andika        # Andika, a clear rounded face with Cyrillic
     xvfb xauth imagemagick  # screenshots under a virtual X server
+    poppler-utils           # pdftoppm: the screenshot of the journal's printed report
     clang libclang-rt-dev   # the fuzz target and the sanitizer build
 )
 for group in "$@"; do
