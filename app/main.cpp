@@ -4,11 +4,13 @@
 #include "journalexport.h"
 #include "journalwindow.h"
 #include "program.h"
+#include "qttranslation.h"
 #include "resultsfile.h"
 #include "runtime.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLocale>
 #include <cstdio>
 
 namespace {
@@ -52,6 +54,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
+    QtTranslation::install(QLocale());
     if (command.action == CommandLine::Action::Journal) {
         // A window of its own in the dock, under the journal's desktop entry.
         QApplication::setApplicationName(QStringLiteral("mouse-tutor-journal"));

@@ -5,7 +5,6 @@
 #include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
-#include "plaintext.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "recordsmodel.h"
@@ -14,7 +13,6 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,7 +28,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -168,10 +165,15 @@ void JournalWindow::buildMenus()
                     [this] { chooseCsv(Table::Records); });
     file->addAction(QStringLiteral("Сохранить &учеников в CSV…"), this,
                     [this] { chooseCsv(Table::Pupils); });
-    file->addAction(QStringLiteral("Сохранить учеников в &PDF…"), this,
-                    &JournalWindow::savePupilsPdf);
-    file->addAction(QStringLiteral("&Печать учеников…"), QKeySequence::Print, this,
-                    &JournalWindow::printPupils);
+    // The records or the pupils, from the tab shown; the chart's tab prints its pupils.
+    QAction *pdf =
+        file->addAction(QStringLiteral("Сохранить в &PDF…"), this, &JournalWindow::saveTablePdf);
+    pdf->setStatusTip(QStringLiteral(
+        "Сохранить в PDF таблицу открытой вкладки: записи или учеников (с диаграммы — учеников)"));
+    QAction *print = file->addAction(QStringLiteral("&Печать…"), QKeySequence::Print, this,
+                                     &JournalWindow::printTable);
+    print->setStatusTip(QStringLiteral(
+        "Напечатать таблицу открытой вкладки: записи или учеников (с диаграммы — учеников)"));
     file->addSeparator();
     file->addAction(QStringLiteral("&Закрыть"), QKeySequence::Close, this, &QWidget::close);
 
@@ -380,52 +382,51 @@ void JournalWindow::showProblem(const QString &text)
     box.exec();
 }
 
-QString JournalWindow::pupilsHtml() const
+bool JournalWindow::recordsShown() const
 {
-    QString html = QStringLiteral("<h2>Журнал результатов: ученики</h2>"
-                                  "<table border='1' cellspacing='0' cellpadding='3'><tr>");
-    for (int column = 0; column < PupilsModel::ColumnCount; ++column)
-        html += QStringLiteral("<th>%1</th>").arg(PupilsModel::title(column).toHtmlEscaped());
-    html += QStringLiteral("</tr>");
-    for (int row = 0; row < m_pupilsFilter->rowCount(); ++row) {
-        const int source = m_pupilsFilter->mapToSource(m_pupilsFilter->index(row, 0)).row();
-        html += QStringLiteral("<tr>");
-        html += QStringLiteral("<td align='left'>%1</td>")
-                    .arg(PlainText::html(m_pupils->text(source, PupilsModel::Name)));
-        for (int column = PupilsModel::Name + 1; column < PupilsModel::ColumnCount; ++column)
-            html += QStringLiteral("<td align='right'>%1</td>")
-                        .arg(m_pupils->text(source, column).toHtmlEscaped());
-        html += QStringLiteral("</tr>");
-    }
-    return html + QStringLiteral("</table>");
+    return m_tabs->currentWidget() == m_recordsView;
 }
 
-void JournalWindow::printPupils()
+JournalReport JournalWindow::report() const
+{
+    QStringList files;
+    for (int file = 0; file < m_records->files().size(); ++file)
+        files << m_records->fileLabel(file);
+    return recordsShown() ? JournalReport(*m_recordsFilter, QStringLiteral("записи"), files,
+                                          QDateTime::currentDateTime())
+                          : JournalReport(*m_pupilsFilter, QStringLiteral("ученики"), files,
+                                          QDateTime::currentDateTime());
+}
+
+void JournalWindow::printTable()
 {
     QPrinter printer(QPrinter::HighResolution);
+    // The dialog offers the turn that suits the table; the person may choose the other.
+    printer.setPageOrientation(report().orientation(printer));
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Печать учеников"));
+    dialog.setWindowTitle(recordsShown() ? QStringLiteral("Печать записей")
+                                         : QStringLiteral("Печать учеников"));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    QTextDocument document;
-    document.setHtml(pupilsHtml());
-    document.print(&printer);
+    // Made anew: the table may have grown while the dialog was open.
+    if (!report().print(printer, printer.fromPage(), printer.toPage(),
+                        printer.pageOrder() == QPrinter::LastPageFirst))
+        showProblem(QStringLiteral("Не удалось напечатать таблицу."));
 }
 
-void JournalWindow::savePupilsPdf()
+void JournalWindow::saveTablePdf()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"),
-                                     QDir::home().filePath(QStringLiteral("ученики.pdf")),
-                                     QStringLiteral("Документ PDF (*.pdf)"));
+    const QString suggested =
+        recordsShown() ? QStringLiteral("записи.pdf") : QStringLiteral("ученики.pdf");
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"),
+                                                      QDir::home().filePath(suggested),
+                                                      QStringLiteral("Документ PDF (*.pdf)"));
     if (path.isEmpty())
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    QTextDocument document;
-    document.setHtml(pupilsHtml());
-    document.print(&printer);
-    if (!QFileInfo(path).isFile())
-        showProblem(QStringLiteral("Не удалось сохранить файл %1.").arg(FilePath::shown(path)));
+    // Written whole or not at all, and never over a results file, as a CSV table is.
+    CsvFile file;
+    if (file.start(path, m_records->files()) != CsvFile::Opened::Yes || !report().writePdf(file) ||
+        !file.commit())
+        showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
+                        .arg(FilePath::shown(path), file.errorString()));
 }

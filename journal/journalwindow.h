@@ -2,6 +2,7 @@
 
 #include "filefollower.h"
 #include "journalbatch.h"
+#include "journalreport.h"
 
 #include <QMainWindow>
 #include <QThread>
@@ -39,8 +40,9 @@ public:
 
     // What the filter shows of the table, as CSV; false, with the reason, when it was not saved.
     bool saveCsv(Table table, const QString &path, QString *problem = nullptr);
-    // The pupils table, as the filter shows it, as HTML for printing.
-    QString pupilsHtml() const;
+    // The table of the tab shown, as the filter shows it, for printing: the records, or the
+    // pupils (also under the chart).
+    JournalReport report() const;
 
 signals:
     // Every file has been looked at, and what was read is in the tables.
@@ -58,8 +60,9 @@ private:
     void chooseFilesToOpen();
     void chooseCsv(Table table);
     void showProblem(const QString &text);
-    void printPupils();
-    void savePupilsPdf();
+    bool recordsShown() const;
+    void printTable();
+    void saveTablePdf();
 
     RecordsModel *m_records;
     PupilsModel *m_pupils;

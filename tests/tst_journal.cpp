@@ -5,11 +5,13 @@
 #include "journalexport.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "journalreport.h"
 #include "journalwindow.h"
 #include "namefold.h"
 #include "piecesource.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
+#include "qttranslation.h"
 #include "recordsmodel.h"
 #include "resultsparser.h"
 #include "skippedmodel.h"
@@ -20,11 +22,12 @@
 #include <QBarCategoryAxis>
 #include <QBuffer>
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -34,6 +37,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
+#include <QTranslator>
 #include <QValueAxis>
 #include <cstring>
 #include <fcntl.h>
@@ -221,6 +225,27 @@ std::vector<int> filterRows(const JournalFilter &filter)
     return rows;
 }
 
+// Whether `lines` show `text` broken only at its blanks: each line is the text's next words as
+// they are, or the start of them with «…» when they are cut short.
+bool brokenAtBlanks(const QString &text, const QStringList &lines)
+{
+    qsizetype at = 0;
+    for (const QString &line : lines) {
+        const bool cut = line.endsWith(u'…') && !text.mid(at).startsWith(line);
+        if (!text.mid(at).startsWith(cut ? line.chopped(1) : line))
+            return false;
+        at += line.size() - (cut ? 1 : 0);
+        while (cut && at < text.size() && text[at] != u' ')
+            ++at;
+        if (at < text.size() && text[at] != u' ')
+            return false;
+        while (at < text.size() && text[at] == u' ')
+            ++at;
+    }
+    return lines.size() <= JournalReport::kMaxLines &&
+           (at == text.size() || (!lines.isEmpty() && lines.constLast().endsWith(u'…')));
+}
+
 } // namespace
 
 class JournalTest : public QObject
@@ -245,6 +270,9 @@ private slots:
     void filterAgainstPlainModel();
     void hostileNamesShownAsText_data();
     void hostileNamesShownAsText();
+    void report_data();
+    void report();
+    void qtTextsInTheUsersLanguage();
     void niceAxis_data();
     void niceAxis();
 };
@@ -734,8 +762,8 @@ void JournalTest::hostileNamesShownAsText_data()
 }
 
 // Every place that shows a name or a file name shows it as text: the tables, the chart, the
-// tooltips, the status bar, the window title and the print; and no picture it names is ever
-// opened. The chart has the largest and the smallest totals on one axis of a dozen ticks.
+// tooltips, the status bar and the window title; and no picture it names is ever opened. The chart
+// has the largest and the smallest totals on one axis of a dozen ticks.
 void JournalTest::hostileNamesShownAsText()
 {
     QFETCH(QString, name);
@@ -796,14 +824,6 @@ void JournalTest::hostileNamesShownAsText()
     QVERIFY(totals->min() <= -32768 && totals->max() >= 32767);
     QVERIFY(totals->tickCount() <= PupilsChart::kMaxTicks);
 
-    // The print of the pupils, laid out as a printer would.
-    QTextDocument print;
-    print.setHtml(window.pupilsHtml());
-    QImage page(800, 600, QImage::Format_RGB32);
-    QPainter painter(&page);
-    print.drawContents(&painter);
-    QVERIFY(print.toPlainText().split('\n').contains(name));
-
     // A file that cannot be read is named in the status bar, as text.
     window.openFiles({folder.filePath("нет " + fileName)});
     auto *problems = window.findChild<QLabel *>("problems");
@@ -814,6 +834,91 @@ void JournalTest::hostileNamesShownAsText()
     QVERIFY(::read(watch, events, sizeof events) < 0);
     QFile(watched).open(QIODevice::ReadOnly); // the watch itself sees an opening
     QVERIFY(::read(watch, events, sizeof events) > 0);
+}
+
+void JournalTest::report_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("filesLine");
+    QTest::newRow("pupils") << 1 << 1 << "ученики"
+                            << "Файл: «res1.txt»";
+    QTest::newRow("records of four files") << 0 << 4 << "записи"
+                                           << "Файлов: 4";
+    QTest::newRow("the chart's pupils") << 2 << 2 << "ученики"
+                                        << "Файлы: «res1.txt», «res2.txt»";
+}
+
+// The report of the tab shown, saved as a PDF: the files and the date in its title, the header
+// on every page, every row once, and each name as typed (markup, repeated blanks, a name of a
+// hundred letters, a word too long for any column), broken only at its blanks.
+void JournalTest::report()
+{
+    QFETCH(int, tab);
+    QFETCH(int, files);
+    QFETCH(QString, subject);
+    QFETCH(QString, filesLine);
+    QStringList names = {"<b>Жирный</b>  A&amp;B   &lt;i&gt;", "  Два  пробела ",
+                         "Александра Константиновна Преображенская-Святополк-Мирская Иоанна "
+                         "Владимировна Вознесенская",
+                         QString(150, u'Ж')};
+    while (names.size() < 40)
+        names << QString("Ученик %1").arg(names.size());
+    QTemporaryDir folder;
+    QStringList paths;
+    for (int file = 1; file <= files; ++file)
+        paths << folder.filePath(QString("res%1.txt").arg(file));
+    for (int pupil = 0; pupil < names.size(); ++pupil)
+        QVERIFY(writeFile(paths[pupil % files],
+                          line(names[pupil], 1, "2.5") + line(names[pupil], 2, "3"),
+                          QIODevice::Append));
+    JournalWindow window;
+    QSignalSpy looked(&window, &JournalWindow::lookDone);
+    window.openFiles(paths);
+    QVERIFY(looked.wait(10000));
+    window.findChild<QTabWidget *>()->setCurrentIndex(tab);
+    const auto *table = window.findChild<QTableView *>(tab == 0 ? "records" : "pupils")->model();
+
+    JournalReport report = window.report();
+    const QStringList title = report.title();
+    QCOMPARE(title.value(0), "Журнал результатов: " + subject);
+    QCOMPARE(title.value(1), filesLine);
+    QVERIFY2(title.value(2).contains(
+                 QLocale(QLocale::Russian).toString(QDate::currentDate(), "d MMMM yyyy")),
+             qPrintable(title.value(2)));
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QVERIFY(report.writePdf(pdf));
+    QVERIFY(pdf.data().startsWith("%PDF"));
+    QVERIFY(report.pageCount() >= 2);
+
+    int row = 0;
+    bool wrapped = false;
+    for (int page = 0; page < report.pageCount(); ++page) {
+        const std::vector<JournalReport::Row> rows = report.page(page);
+        for (int column = 0; column < table->columnCount(); ++column)
+            QVERIFY(brokenAtBlanks(table->headerData(column, Qt::Horizontal).toString(),
+                                   rows.front()[size_t(column)]));
+        for (size_t each = 1; each < rows.size(); ++each, ++row) {
+            const QString name = table->index(row, 0).data().toString();
+            const QStringList &lines = rows[each].front();
+            QVERIFY2(brokenAtBlanks(name, lines), qPrintable(name + " → " + lines.join('|')));
+            wrapped = wrapped || lines.size() > 1;
+        }
+    }
+    QCOMPARE(row, table->rowCount());
+    QVERIFY(wrapped);
+}
+
+// Qt's own texts in the user's language, loaded as main() loads them.
+void JournalTest::qtTextsInTheUsersLanguage()
+{
+    QTranslator *translator = QtTranslation::install(QLocale(QLocale::Russian));
+    QVERIFY(translator);
+    const auto uninstall = qScopeGuard([translator] { delete translator; });
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), "Отмена");
 }
 
 void JournalTest::niceAxis_data()

@@ -12,10 +12,12 @@ packages=(
     qt6-charts-dev          # the journal's chart
     libqt6opengl6-dev       # needed by Qt Charts' CMake files, though its package does not say so
     qt6-base-private-dev    # Qt's platform headers: the accessibility test switches accessibility on
+    qt6-translations-l10n   # Qt's own texts (standard dialogs, context menus) in Russian
     fonts-liberation2       # Liberation Sans and Serif, with Cyrillic
     fonts-urw-base35        # Z003, a chancery italic with Cyrillic
     fonts-sil-andika        # Andika, a clear rounded face with Cyrillic
     xvfb xauth imagemagick  # screenshots under a virtual X server
+    poppler-utils           # pdftoppm: the screenshot of the journal's printed report
     clang libclang-rt-dev   # the fuzz target and the sanitizer build
 )
 for group in "$@"; do

@@ -1,6 +1,7 @@
 // Takes the pictures of the README: starts the program with a fixed user name and no real
 // boxes, opens every window through the course window's menu commands and saves each window
-// as it shows itself, one PNG per window; then the teacher's journal on a made-up class.
+// as it shows itself, one PNG per window; then the teacher's journal on a made-up class, and
+// its printed report as PDF.
 //
 // Usage: screenshots OUTPUT_FOLDER   (run it under a real or virtual X server)
 
@@ -32,6 +33,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -82,14 +84,37 @@ bool save(Form &form, const QDir &folder, const char *file)
     return save(form.window(), folder, file);
 }
 
-// A class of twelve over three lessons, in the results file's own bytes, with one line that a
-// hand edit broke.
-QByteArray madeUpClass()
+constexpr const char16_t *kNames[] = {u"Анна Козлова",   u"Борис Петров",   u"Вера Соколова",
+                                      u"Глеб Иванов",    u"Дарья Лебедева", u"Егор Морозов",
+                                      u"Алёна Новикова", u"Женя Волков",    u"Зоя Алексеева",
+                                      u"Илья Фёдоров",   u"Кира Семёнова",  u"Лев Павлов"};
+
+// Eighteen more for a class of thirty, one of whom typed a name of a hundred letters.
+constexpr const char16_t *kMoreNames[] = {
+    u"Максим Орлов",
+    u"Мария-Антуанетта Александровна Преображенская-Святополк-Мирская из 5 «Б» класса, "
+    u"самая внимательная!",
+    u"Никита Зайцев",
+    u"Ольга Белова",
+    u"Павел Громов",
+    u"Полина Карпова",
+    u"Роман Тихонов",
+    u"София Егорова",
+    u"Степан Чернов",
+    u"Таисия Быкова",
+    u"Тимофей Киселёв",
+    u"Ульяна Миронова",
+    u"Фёдор Комаров",
+    u"Эмма Широкова",
+    u"Юрий Гусев",
+    u"Яна Фомина",
+    u"Ярослав Медведев",
+    u"Арина Никитина"};
+
+// A class over three lessons, in the results file's own bytes, with one line that a hand edit
+// broke.
+QByteArray madeUpClass(const std::vector<const char16_t *> &names)
 {
-    constexpr const char16_t *kNames[] = {u"Анна Козлова",   u"Борис Петров",   u"Вера Соколова",
-                                          u"Глеб Иванов",    u"Дарья Лебедева", u"Егор Морозов",
-                                          u"Алёна Новикова", u"Женя Волков",    u"Зоя Алексеева",
-                                          u"Илья Фёдоров",   u"Кира Семёнова",  u"Лев Павлов"};
     Cp1251 codePage;
     QByteArray bytes;
     unsigned seed = 7;
@@ -98,7 +123,7 @@ QByteArray madeUpClass()
         return int((seed >> 16) % unsigned(bound));
     };
     for (int lesson = 0; lesson < 3; ++lesson) {
-        for (const char16_t *name : kNames) {
+        for (const char16_t *name : names) {
             int scores[4];
             for (int &score : scores)
                 score = std::min(10, lesson + 3 + next(7));
@@ -115,21 +140,32 @@ QByteArray madeUpClass()
     return bytes;
 }
 
-// The journal on the made-up class: its pupils with the panel of skipped lines, and its chart.
-bool saveJournal(const QDir &folder)
+// The journal, shown, once it has read a results file of the class.
+bool openJournal(JournalWindow &journal, const QString &fileName,
+                 const std::vector<const char16_t *> &names)
 {
-    QFile file(QStringLiteral("class.txt"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(madeUpClass()) < 0)
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(madeUpClass(names)) < 0)
         return false;
     file.close();
     // As in a Russian classroom: totals with a decimal comma.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    JournalWindow journal;
     QEventLoop loop;
     QObject::connect(&journal, &JournalWindow::lookDone, &loop, &QEventLoop::quit);
     journal.openFiles({file.fileName()});
     journal.show();
     loop.exec();
+    return true;
+}
+
+// The journal on the made-up class of twelve: its pupils with the panel of skipped lines, and
+// its chart; then the pupils of a class of thirty saved as PDF, which tools/screenshots.sh
+// turns into a picture of its first page.
+bool saveJournal(const QDir &folder)
+{
+    JournalWindow journal;
+    if (!openJournal(journal, QStringLiteral("class.txt"), {std::begin(kNames), std::end(kNames)}))
+        return false;
     auto *tabs = journal.findChild<QTabWidget *>();
     auto *skipped = journal.findChild<QDockWidget *>();
     tabs->setCurrentIndex(1);
@@ -140,6 +176,19 @@ bool saveJournal(const QDir &folder)
     skipped->hide();
     settle(400);
     ok = save(&journal, folder, "journal-chart.png") && ok;
+
+    JournalWindow thirty;
+    std::vector<const char16_t *> names(std::begin(kNames), std::end(kNames));
+    names.insert(names.end(), std::begin(kMoreNames), std::end(kMoreNames));
+    if (!openJournal(thirty, QStringLiteral("5b.txt"), names))
+        return false;
+    thirty.findChild<QTabWidget *>()->setCurrentIndex(1);
+    QFile pdf(folder.filePath(QStringLiteral("journal-report.pdf")));
+    if (!pdf.open(QIODevice::WriteOnly) || !thirty.report().writePdf(pdf)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(pdf.fileName()));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(pdf.fileName()));
     return ok;
 }
 

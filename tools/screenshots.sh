@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and takes the README's screenshots under a virtual X server, one PNG per
-# window, into docs/screenshots/. Rerun it after a change to any window.
+# window and one of the journal's printed report, into docs/screenshots/. Rerun it after a
+# change to any window or to the report.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -10,6 +11,10 @@ bash "$here/build.sh" build
 raw="$(mktemp -d)"
 trap 'rm -rf "$raw"' EXIT
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/screenshots" "$raw"
+
+# The journal's report: its first page, at about the size of a window on the screen.
+pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$raw/journal-report.pdf" "$raw/journal-report"
+rm "$raw/journal-report.pdf"
 
 out="$root/docs/screenshots"
 mkdir -p "$out"

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class JournalFilter;
+class QIODevice;
+class QPagedPaintDevice;
+class QPainter;
+
+// A table of the journal on paper or in a PDF, as its filter shows it: a title with the files
+// and the time it was made, then the rows under a header that every page repeats, and
+// «стр. N из M» at the foot of each page. The columns take the width of their contents; a
+// cell wraps only at its blanks, to three lines at most, and a single word wider than its
+// column is cut short with «…», never broken over lines. A row is never split between pages.
+//
+// Every text is drawn as it is, blanks included: nothing in a name is read as markup. The
+// report measures the table once, when first laid out, and reads its rows again for each page
+// it paints, so it holds no copy of a large one; a table that changes wants a new report.
+class JournalReport
+{
+public:
+    static constexpr int kMaxLines = 3;
+
+    // A row as printed: each cell's lines, top to bottom.
+    using Row = std::vector<QStringList>;
+
+    // `files`: the names the tables show for the files the journal reads.
+    JournalReport(const JournalFilter &table, const QString &subject, const QStringList &files,
+                  const QDateTime &made);
+
+    // What the table is, which files it comes from, and when it was made, a line each.
+    QStringList title() const;
+
+    // Portrait when every column gets the width it wants on it; landscape otherwise.
+    QPageLayout::Orientation orientation(const QPagedPaintDevice &device);
+
+    // Lays the table out on the device's pages as they are set now.
+    void layOut(const QPagedPaintDevice &device);
+    int pageCount() const { return int(m_pageStarts.size()); }
+    // A laid-out page's rows, the header first.
+    std::vector<Row> page(int index) const;
+
+    // Lays out and paints pages `first` to `last` (counted from 1; 0 and 0 for all of them),
+    // the last first when `reversed`, as a print dialog asks; false when the device could not
+    // be painted on.
+    bool print(QPagedPaintDevice &device, int first = 0, int last = 0, bool reversed = false);
+    // As a PDF on A4, turned as orientation() says; false when it was not all written.
+    bool writePdf(QIODevice &device);
+
+private:
+    struct Column
+    {
+        qreal word = 0;     // the widest word, heading included
+        qreal whole = 0;    // the widest cell on one line
+        qreal heading = 0;  // the heading on one line
+        qreal width = 0;    // as laid out, padding included
+        bool right = false; // numbers stand at the right
+    };
+    struct Fonts
+    {
+        QFontMetricsF body;
+        QFontMetricsF heading;
+        QFontMetricsF title;
+    };
+
+    void measure(const QPagedPaintDevice &device);
+    // The page's width and height, without its margins, at the device's resolution.
+    QSizeF pageSize(const QPagedPaintDevice &device, QPageLayout::Orientation orientation) const;
+    // Gives the columns their widths on a page `width` wide: the page's width in the report's
+    // units, which is more than `width` when the smallest widths do not fit and the report is
+    // drawn smaller.
+    qreal fitColumns(qreal width);
+    Row header() const;
+    Row row(int index) const;
+    qreal height(const Row &row, const QFontMetricsF &metrics) const;
+    qreal titleHeight() const;
+    void paintPage(QPainter &painter, int index) const;
+    void paintRow(QPainter &painter, const Row &row, qreal top, bool heading) const;
+
+    const JournalFilter &m_table;
+    QString m_subject;
+    QStringList m_files;
+    QDateTime m_made;
+    QFont m_bodyFont;
+    QFont m_headingFont;
+    QFont m_titleFont;
+
+    // What the table was measured at; a table changed since wants a new report.
+    std::optional<Fonts> m_fonts;
+    int m_resolution = 0;
+    std::vector<Column> m_columns;
+    qreal m_padding = 0;
+    qreal m_scale = 1;
+    QSizeF m_page;                 // in the report's units
+    std::vector<int> m_pageStarts; // the first row of each page
+    int m_rows = 0;
+};
