@@ -74,7 +74,7 @@ public:
     void lastLineVoided() override {}
     void encodingFound(TextEncoding) override {}
     void record(const LinePlace &, const LineRecord &) override { ++lines; }
-    void skipped(const LinePlace &, LineFault) override { ++lines; }
+    void skipped(const LinePlace &, LineFault, const LineHead &) override { ++lines; }
 };
 
 // Microseconds a look takes that finds one appended line, on average over many appends.

@@ -46,7 +46,7 @@ public:
         m_csv.addField(QByteArrayView(total, writeTotal(record.total, total) - total));
         m_csv.endRow();
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
         report(m_errors, m_fileName + u':' + QString::number(place.number), fault.text());
     }

@@ -38,7 +38,7 @@ public:
         if (m_batch->records.size() >= kBatchRecords)
             flushWithProgress(place);
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
         m_batch->skipped.push_back({place.number, fault, m_file, !place.ended});
         if (m_batch->skipped.size() >= kBatchRecords)

@@ -53,7 +53,7 @@ QByteArray csvOf(const QString &file)
 
 QString skipped(const QString &file)
 {
-    return file + ":2: полей 1, а должно быть 8\n";
+    return file + ":2: в строке 1 поле, а нужно 8\n";
 }
 
 // Files by the bytes of their names.

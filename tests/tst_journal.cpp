@@ -43,8 +43,8 @@
 
 namespace {
 
-constexpr const char *kFaultNames[] = {"",     "empty", "quote", "few",
-                                       "many", "long",  "score", "total"};
+constexpr const char *kFaultNames[] = {"",     "empty", "quote", "few",      "many",
+                                       "long", "score", "total", "bigscore", "bigtotal"};
 
 // Writes each line it is given as "3:name|1,2,3,4,5,6|4.125" or "3!score2", with "~" after a
 // line without its line end, and each voided line as "void", a start from line 1 as "over".
@@ -54,6 +54,13 @@ public:
     QStringList log;
     qint64 end = 0;
     bool contiguous = true;
+    struct Head
+    {
+        LinePlace place;
+        QByteArray bytes;
+        bool cut;
+    };
+    QList<Head> heads; // of the skipped lines
 
     void startedOver() override { log << "over"; }
     void lastLineVoided() override { log << "void"; }
@@ -69,8 +76,10 @@ public:
                         .arg(ResultsParser::fieldText(codePage, record.name), scores.join(','))
                         .arg(record.total));
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
+        heads.append(
+            {place, QByteArray(head.bytes.data(), qsizetype(head.bytes.size())), head.cut});
         note(place, QStringLiteral("%1!%2%3")
                         .arg(place.number)
                         .arg(QLatin1String(kFaultNames[fault.kind]))
@@ -268,10 +277,12 @@ void JournalTest::lenientReading_data()
     // Each damaged line is skipped alone, whatever it holds; a quote never spans lines.
     QTest::newRow("damaged lines")
         << "\r\n\"ab\r\n\"a\",1,2,3\r\n\"a\"" + rest.chopped(2) + ",8\r\n\"a\",x" + rest.mid(2) +
-               "\"a\",1,2,3,4,5,99999,7\r\n\"a\",1,2,3,4,5,6,1e9\r\n\"" + QByteArray(300, 'n') +
-               "\"" + rest + "\"a\",1,2,3,4,5,\"6\r\n7\r\n\"\r\n\"" + rest + kExample
-        << (QString("1!empty0 2!quote1 3!few4 4!many9 5!score2 6!score7 7!total8 8!long1 "
-                    "9!quote7 10!few1 11!quote1 12!quote1 13:Ученик") +
+               "\"a\",1,2,3,4,5,99999,7\r\n\"a\",1,2,3,4,5,6,1e9\r\n\"a\",1,2,3,4,5,6,+"
+               "40000\r\n\"" +
+               QByteArray(300, 'n') + "\"" + rest + "\"a\",1,2,3,4,5,\"6\r\n7\r\n\"\r\n\"" + rest +
+               kExample
+        << (QString("1!empty0 2!quote1 3!few4 4!many9 5!score2 6!bigscore7 7!total8 8!bigtotal8 "
+                    "9!long1 10!quote7 11!few1 12!quote1 13!quote1 14:Ученик") +
             kExampleRead)
                .split(' ');
     QTest::newRow("megabytes of garbage, binary")
@@ -279,8 +290,8 @@ void JournalTest::lenientReading_data()
         << QStringList{"1!long1", "2!few1", "3:Ученик" + kExampleRead};
 }
 
-// Both reader paths, with the bytes handed out whole or in small pieces, read alike, and the
-// lines' places follow each other without a gap.
+// Both reader paths, with the bytes handed out whole or in small pieces, read alike, the lines'
+// places follow each other without a gap, and a skipped line comes with its start.
 void JournalTest::lenientReading()
 {
     QFETCH(QByteArray, bytes);
@@ -293,6 +304,13 @@ void JournalTest::lenientReading()
             QCOMPARE(recorder.log.join(' '), lines.join(' '));
             QVERIFY(recorder.contiguous);
             QCOMPARE(recorder.end, bytes.size());
+            for (const Recorder::Head &head : recorder.heads) {
+                QByteArray line = bytes.mid(head.place.start, head.place.end - head.place.start);
+                while (line.endsWith('\n') || line.endsWith('\r'))
+                    line.chop(1);
+                QCOMPARE(head.bytes, line.left(LineHead::kKept));
+                QCOMPARE(head.cut, line.size() > LineHead::kKept);
+            }
         }
     }
 }
@@ -463,7 +481,7 @@ void JournalTest::modelsFollowTheLastLine_data()
         << QStringList{"0:1 a 7", "0:2 b 4,125", "0:3 a 7", "a 2 7 7 7", "b 1 4,125 4,125 4,125"};
     QTest::newRow("a record that turns out damaged")
         << QStringList{"+" + a + b, "+,8\r\n"}
-        << QStringList{"0:1 a 7", "a 1 7 7 7", "0:2 полей 9, а должно быть 8"};
+        << QStringList{"0:1 a 7", "a 1 7 7 7", "0:2 в строке 9 полей, а нужно 8"};
     QTest::newRow("replaced") << QStringList{"+" + a + b, "=" + b}
                               << QStringList{"0:1 b 4~", "b 1 4 4 4"};
     QTest::newRow("each file's own unended line")
