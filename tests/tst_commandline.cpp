@@ -344,6 +344,8 @@ void CommandLineTest::exportWithoutWindow_data()
                                                      << QStringList{"mode out.csv 640"};
     QTest::newRow("through a link, the file it names") << res + QStringList{"old old.csv", "link out.csv old.csv"} << args << out << 0 << skip
                                                        << QStringList{"link out.csv", "csv old.csv res.txt", "only old.csv out.csv res.txt"};
+    QTest::newRow("a file named twice, and by a link") << res + QStringList{"link same.txt res.txt"} << QStringList{"out.csv", "res.txt", "./res.txt", "same.txt"}
+                                                       << out << 0 << skip << QStringList{"csv out.csv res.txt"};
     QTest::newRow("-: standard output") << res << QStringList{"-", "res.txt"} << out << 0 << skip << QStringList{"csv @/stdout res.txt", "only res.txt"};
     QTest::newRow("/dev/stdout") << res << QStringList{"/dev/stdout", "res.txt"} << out << 0 << skip << QStringList{"csv @/stdout res.txt"};
     // The pupils' results are never replaced by the table, by whatever name.
