@@ -484,16 +484,14 @@ void JournalWindow::updateTitle()
 
 void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
 {
-    // A file closed meanwhile takes nothing more.
-    if (m_records->isOpen(batch->file)) {
-        if (batch->records.size() >= kLargeBatch && m_recordsFilter->sortColumn() >= 0) {
-            m_heldSortColumn = m_recordsFilter->sortColumn();
-            m_heldSortOrder = m_recordsFilter->sortOrder();
-            m_recordsView->sortByColumn(-1, Qt::AscendingOrder);
-        }
-        m_records->apply(*batch);
-        m_skipped->apply(*batch);
+    if (batch->records.size() >= kLargeBatch && m_recordsFilter->sortColumn() >= 0) {
+        m_heldSortColumn = m_recordsFilter->sortColumn();
+        m_heldSortOrder = m_recordsFilter->sortOrder();
+        m_recordsView->sortByColumn(-1, Qt::AscendingOrder);
     }
+    // The models take nothing more of a file closed meanwhile.
+    m_records->apply(*batch);
+    m_skipped->apply(*batch);
     m_loader->batchTaken(batch);
 }
 

@@ -273,6 +273,7 @@ private slots:
     void encodings();
     void windowSortsFiltersAndFollows();
     void teacherAtWork();
+    void closedFileNotRead();
     void filterAgainstPlainModel();
     void hostileNamesShownAsText_data();
     void hostileNamesShownAsText();
@@ -660,9 +661,10 @@ void JournalTest::skippedLineText_data()
         << QStringList{"итог не число | \"a\",1,2,3,4,5,6,7a",
                        "итог — слишком большое число | \"a\",1,2,3,4,5,6,-40000",
                        "в поле «Имя» не закрыта кавычка | \"ab", "пустая строка | "};
-    QTest::newRow("long, cut") << '"' + QByteArray(300, '\xFF') + "\"\r\n"
-                               << QStringList{"в поле «Имя» больше 256 знаков | \"" +
-                                              QString(119, u'я') + "…"};
+    QTest::newRow("long, cut; as long as kept")
+        << '"' + QByteArray(300, '\xFF') + "\"\r\n" + QByteArray(120, 'x') + "\r\n"
+        << QStringList{"в поле «Имя» больше 256 знаков | \"" + QString(119, u'я') + "…",
+                       "в строке 1 поле, а нужно 8 | " + QString(120, u'x')};
     // Cut in the middle of a letter: up to that letter.
     QTest::newRow("UTF-8, cut") << "\xEF\xBB\xBF\"" + QString(100, u'ж').toUtf8() + "\",1\n"
                                 << QStringList{"в строке 2 поля, а нужно 8 | \"" +
@@ -870,6 +872,7 @@ void JournalTest::teacherAtWork()
 
     auto *summary = window.findChild<QLabel *>("summary");
     QTRY_VERIFY(summary->text().endsWith("· подозрительных: 1"));
+    QVERIFY(records->model()->index(0, RecordsModel::Name).data(Qt::DecorationRole).isNull());
     QTest::mouseClick(window.findChild<QCheckBox *>("doubtfulOnly"), Qt::LeftButton);
     QCOMPARE(shown(), "Ёлкин|a.txt:3");
     QCOMPARE(pupils->model()->rowCount(), 1);
@@ -892,6 +895,32 @@ void JournalTest::teacherAtWork()
     looked.clear();
     QTRY_COMPARE_WITH_TIMEOUT(looked.size(), 2, 5000);
     QCOMPARE(records->model()->rowCount(), 3);
+}
+
+// A file closed is no longer read, and what was on its way from it is not taken.
+void JournalTest::closedFileNotRead()
+{
+    QTemporaryDir folder;
+    const QStringList paths = {folder.filePath("one.txt"), folder.filePath("two.txt")};
+    for (const QString &path : paths)
+        QVERIFY(writeFile(path, line("a", 1, "3.875") + "bad\r\n", QIODevice::WriteOnly));
+    Journal journal(paths);
+    journal.records.closeFile(0);
+    journal.skipped.dropFile(0);
+    JournalBatch late;
+    late.records.resize(1);
+    late.skipped.resize(1);
+    journal.records.apply(late);
+    journal.skipped.apply(late);
+    QCOMPARE(journal.rows(), QStringList({"1:1 a 3,875", "1:2 в строке 1 поле, а нужно 8 | bad",
+                                          "a 1 3,875 3,875 3,875"}));
+    QSignalSpy batches(&journal.loader, &JournalLoader::batchReady);
+    journal.loader.closeFile(0);
+    for (const QString &path : paths)
+        QVERIFY(writeFile(path, line("b", 2, "4"), QIODevice::Append));
+    journal.loader.lookAtAll();
+    QCOMPARE(batches.size(), 1);
+    QCOMPARE(batches[0][0].value<std::shared_ptr<JournalBatch>>()->file, 1);
 }
 
 // Random appends, voided last lines, files read anew, searches for a piece of a name or a whole
