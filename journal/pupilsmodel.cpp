@@ -185,7 +185,7 @@ QVariant PupilsModel::data(const QModelIndex &index, int role) const
                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     const Pupil &pupil = m_pupils[size_t(index.row())];
     // The whole name, where the column cuts it; plain, whatever it holds.
-    if (role == Qt::ToolTipRole && index.column() == Name)
+    if (role == Qt::ToolTipRole && index.column() == Name && !pupil.name.trimmed().isEmpty())
         return PlainText::html(
             pupil.doubtful == 0
                 ? pupil.name

@@ -308,7 +308,7 @@ QVariant RecordsModel::toolTip(const JournalRecord &record, int column) const
     if (column == File)
         return fileToolTip(record.file);
     QStringList lines;
-    if (column == Name)
+    if (column == Name && !m_names[record.name].trimmed().isEmpty())
         lines << m_names[record.name];
     const QStringList reasons = doubtReasons(record, column);
     if (!reasons.isEmpty())

@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -863,6 +864,11 @@ void JournalTest::teacherAtWork()
     pupils->selectRow(0);
     QTest::keyClick(pupils, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(QGuiApplication::clipboard()->text().startsWith("Имя\tПопыток\tПервый итог\t"));
+    // Enter on a pupil does what a double click does.
+    QTest::keyClick(pupils, Qt::Key_Return);
+    QCOMPARE(shown(), "ёлкин |b.txt:1 Ёлкин|b.txt:3 Ёлкин|a.txt:1 Ёлкин|a.txt:3");
+    QTest::mouseClick(window.findChild<QPushButton *>("allPupils"), Qt::LeftButton);
+    QCOMPARE(tabs->currentWidget(), pupils);
 
     QTest::sendKeyEvent(QTest::Click, search, Qt::Key_unknown, "x", Qt::NoModifier);
     QCOMPARE(records->model()->rowCount(), 0);
