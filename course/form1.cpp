@@ -3,6 +3,7 @@
 #include "appendfailure.h"
 #include "busywait.h"
 #include "commandbutton.h"
+#include "courserules.h"
 #include "dd.h"
 #include "dialogs.h"
 #include "filepath.h"
@@ -236,7 +237,7 @@ void Form1::Res()
     Sum = Sum + R;
     Sum = Sum + Dbl;
     Sum = Sum + M;
-    Resul = Sum / 8.0;
+    Resul = Sum / double(CourseRules::kTotalDivisor);
 
     FRes &fres = m_program.fres();
     const ResultsFile &file = m_program.resultsFile();
@@ -352,7 +353,7 @@ void Form1::pressTaskOne(const ButtonExercise &exercise, int button, Int16 &scor
 }
 
 // Task 2: presses on the running button. The score is tested before the button, so once it
-// has reached 10 any press finishes the task.
+// has reached the goal any press finishes the task.
 void Form1::btnClickMouseDown(int button)
 {
     if (Tasks == QLatin1String(kLeftExercise.task2))
@@ -364,7 +365,7 @@ void Form1::btnClickMouseDown(int button)
 void Form1::pressRunningButton(const ButtonExercise &exercise, int button, Int16 &score,
                                MenuItem &command, void (Form1::*showNext)())
 {
-    if (score >= 10) {
+    if (score >= CourseRules::kExerciseGoal) {
         showSuccess();
         btnClick->setVisible(false);
         command.setEnabled(false);
@@ -430,7 +431,7 @@ void Form1::lblDblClickDblClick()
 {
     if (Tasks != QLatin1String("Dbl2"))
         return;
-    if (Dbl >= 10) {
+    if (Dbl >= CourseRules::kExerciseGoal) {
         showSuccess();
         lblDblClick->setVisible(false);
         mnuDouble->setEnabled(false);
@@ -494,7 +495,7 @@ void Form1::lblBoxDragDrop(BoxControl &source, float x, float y)
         return;
     source.move(lblBox->left() + x, lblBox->top() + y);
     M = M + 1;
-    if (M >= 10) {
+    if (M >= CourseRules::kExerciseGoal) {
         showSuccess();
         mnuMove->setEnabled(false);
         HideAll();

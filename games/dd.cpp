@@ -1,5 +1,6 @@
 #include "dd.h"
 
+#include "courserules.h"
 #include "ddlayout.h"
 #include "form1.h"
 #include "label.h"
@@ -55,16 +56,10 @@ void DD::sectionDragDrop(Label &section, AcceptRule accepts, BoxControl &source,
     Tota();
 }
 
-// The tests run in this order, so a count of 9 to 11 leaves G2 as it was.
+// A count in the band without a score (9 to 11) leaves G2 as it was.
 void DD::Tota()
 {
-    Int16 &G2 = m_program.form1().G2;
-    if (n < 5)
-        G2 = 2;
-    else if (n < 7)
-        G2 = 6;
-    else if (n < 9)
-        G2 = 8;
-    else if (n > 11)
-        G2 = 10;
+    const int score = CourseRules::sortScore(n);
+    if (score != CourseRules::kKeepScore)
+        m_program.form1().G2 = score;
 }

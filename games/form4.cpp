@@ -1,5 +1,6 @@
 #include "form4.h"
 
+#include "courserules.h"
 #include "form1.h"
 #include "form4layout.h"
 #include "image.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr int kMarkers = 5;
-constexpr int kScore = 10;
 
 // One step of the victory display: the window's background, then the label's.
 struct VictoryColours
@@ -102,7 +102,7 @@ void Form4::picClick()
     Sum = Sum + 1;
     Image1[Sum - 1].setVisible(true);
     if (Sum == kMarkers) {
-        Total = kScore;
+        Total = CourseRules::kCatchScore;
         m_program.form1().G1 = Total;
         ShowVictory();
     }

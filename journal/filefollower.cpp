@@ -142,11 +142,11 @@ public:
         m_sink.record(place, record);
         note(place);
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
         if (!pass(place))
             return;
-        m_sink.skipped(place, fault);
+        m_sink.skipped(place, fault, head);
         note(place);
     }
 

@@ -15,4 +15,5 @@ struct JournalBatch
     QStringList names;        // names met for the first time, numbered on from the last batch's
     std::vector<JournalRecord> records;
     std::vector<SkippedLine> skipped;
+    QByteArray skippedText; // the skipped lines' starts, one after another
 };

@@ -5,9 +5,8 @@
 #include "csvwriter.h"
 #include "filefollower.h"
 #include "filepath.h"
-#include "recordsmodel.h"
+#include "recordscsv.h"
 #include "resultsparser.h"
-#include "totaltext.h"
 
 #include <QHash>
 #include <QIODevice>
@@ -37,16 +36,10 @@ public:
 
     void record(const LinePlace &place, const LineRecord &record) override
     {
-        m_csv.addField(m_file);
-        m_csv.addNumber(place.number);
-        m_csv.addField(nameField(record.name));
-        for (qint16 score : record.scores)
-            m_csv.addNumber(score);
-        char total[kTotalChars];
-        m_csv.addField(QByteArrayView(total, writeTotal(record.total, total) - total));
-        m_csv.endRow();
+        RecordsCsv::writeRow(
+            m_csv, {m_file, place.number, nameField(record.name), record.scores, record.total});
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
         report(m_errors, m_fileName + u':' + QString::number(place.number), fault.text());
     }
@@ -92,12 +85,9 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
     }
     Status status = AllRead;
     CsvWriter csv(out);
-    for (const char16_t *title : {u"Файл", u"Строка"})
-        csv.addText(QString::fromUtf16(title));
-    for (int column = RecordsModel::Name; column <= RecordsModel::Total; ++column)
-        csv.addText(RecordsModel::title(column));
-    csv.endRow();
-    for (const QString &file : files) {
+    RecordsCsv::writeTitles(csv);
+    // A file named twice, by whatever path or link, is read once.
+    for (const QString &file : FilePath::withoutRepeats(files)) {
         FileFollower follower(file);
         ExportSink sink(csv, file, errors);
         if (follower.poll(sink) != FileFollower::State::Read) {

@@ -5,7 +5,8 @@
 class QIODevice;
 
 // The journal without a window, for scripts: every record of the files into one CSV file, with
-// the file and line it came from and the total with a period.
+// the file and line it came from and the total with a period (see RecordsCsv). A file named
+// twice, by whatever path or link, is read once.
 class JournalExport
 {
 public:

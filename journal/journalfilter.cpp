@@ -30,13 +30,22 @@ JournalFilter::JournalFilter(JournalTable &table, QObject *parent)
     m_rows = keptRows();
 }
 
-void JournalFilter::setNameFilter(const QString &text)
+void JournalFilter::setNameFilter(const QString &text, Match match)
 {
     const QString needle = foldName(text);
-    if (needle == m_needle)
+    if (needle == m_needle && (match == m_match || needle.isEmpty()))
         return;
     m_needle = needle;
+    m_match = match;
     m_matches.clear();
+    relayout(keptRows());
+}
+
+void JournalFilter::setDoubtfulOnly(bool only)
+{
+    if (only == m_doubtfulOnly)
+        return;
+    m_doubtfulOnly = only;
     relayout(keptRows());
 }
 
@@ -63,14 +72,18 @@ bool JournalFilter::before(int left, int right) const
 
 bool JournalFilter::accepts(int row) const
 {
+    if (m_doubtfulOnly && !m_table.doubtful(row))
+        return false;
     if (m_needle.isEmpty())
         return true;
     const int name = m_table.nameOfRow(row);
     if (m_matches.size() <= size_t(name))
         m_matches.resize(size_t(m_table.nameCount()), -1);
     qint8 &match = m_matches[size_t(name)];
-    if (match < 0)
-        match = m_table.foldedName(name).contains(m_needle) ? 1 : 0;
+    if (match < 0) {
+        const QString folded = m_table.foldedName(name);
+        match = (m_match == Match::Whole ? folded == m_needle : folded.contains(m_needle)) ? 1 : 0;
+    }
     return match == 1;
 }
 
@@ -89,7 +102,7 @@ std::vector<int> JournalFilter::keptRows() const
 {
     const int count = m_table.rowCount();
     std::vector<int> rows;
-    if (m_needle.isEmpty()) {
+    if (m_needle.isEmpty() && !m_doubtfulOnly) {
         if (sorted())
             return m_order;
         rows.resize(size_t(count));
@@ -222,13 +235,20 @@ void JournalFilter::cellsChanged(const QModelIndex &topLeft, const QModelIndex &
 {
     if (!topLeft.isValid() || !bottomRight.isValid())
         return;
-    // A row keeps its name, so a change never hides or shows it; it may move it.
+    // A row keeps its name, so a change may move it, and hide or show it only where it turns
+    // doubtful (a pupil with a new record).
+    bool moved = false;
     if (sorted() && topLeft.column() <= m_sortColumn && m_sortColumn <= bottomRight.column()) {
         const auto order = [this](int left, int right) { return before(left, right); };
         if (!std::is_sorted(m_order.cbegin(), m_order.cend(), order)) {
             std::sort(m_order.begin(), m_order.end(), order);
-            relayout(keptRows());
+            moved = true;
         }
+    }
+    if (moved || m_doubtfulOnly) {
+        std::vector<int> rows = keptRows();
+        if (rows != m_rows)
+            relayout(std::move(rows));
     }
     if (!m_rows.empty())
         emit dataChanged(index(0, topLeft.column()), index(rowCount() - 1, bottomRight.column()),

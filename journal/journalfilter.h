@@ -7,7 +7,8 @@ class JournalTable;
 
 // Sorts a journal table by any column (numbers as numbers, names alphabetically, rows that
 // compare equal in the table's order) and keeps the rows whose name holds the text typed into
-// the search field, compared as names are folded.
+// the search field, or is one pupil's name, compared as names are folded; and, when asked, only
+// the doubtful rows.
 //
 // It keeps every row of the table in sorted order, so that a new search text only picks the
 // rows it keeps out of that order: one pass over the rows, and one change of layout for the
@@ -19,9 +20,13 @@ class JournalFilter : public QAbstractProxyModel
     Q_OBJECT
 
 public:
+    // Whether a name is kept when it holds the text, or only when it is the text.
+    enum class Match { Part, Whole };
+
     explicit JournalFilter(JournalTable &table, QObject *parent = nullptr);
 
-    void setNameFilter(const QString &text);
+    void setNameFilter(const QString &text, Match match = Match::Part);
+    void setDoubtfulOnly(bool only);
 
     // -1 while the rows are in the table's order.
     int sortColumn() const { return m_sortColumn; }
@@ -57,12 +62,14 @@ private:
 
     JournalTable &m_table;
     QString m_needle;
+    Match m_match = Match::Part;
+    bool m_doubtfulOnly = false;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::vector<int> m_order; // every row of the table, sorted; empty while unsorted
     std::vector<int> m_rows;  // the table's row shown in each row here
     // Where each row of the table is shown here, or -1; made when first asked for.
     mutable std::vector<int> m_shownAt;
-    // Whether each name holds the needle: worked out once per name, as most rows repeat one.
+    // Whether each name matches the needle: worked out once per name, as most rows repeat one.
     mutable std::vector<qint8> m_matches;
 };

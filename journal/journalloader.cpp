@@ -1,5 +1,7 @@
 #include "journalloader.h"
 
+#include "courserules.h"
+
 #include <QTimer>
 #include <limits>
 
@@ -34,14 +36,25 @@ public:
         record.scores = line.scores;
         record.file = m_file;
         record.unended = !place.ended;
+        record.doubts = CourseRules::doubts(line.scores, line.total);
         m_batch->records.push_back(record);
         if (m_batch->records.size() >= kBatchRecords)
             flushWithProgress(place);
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
-        m_batch->skipped.push_back({place.number, fault, m_file, !place.ended});
-        if (m_batch->skipped.size() >= kBatchRecords)
+        SkippedLine line;
+        line.line = place.number;
+        line.textAt = quint32(m_batch->skippedText.size());
+        line.textSize = quint8(head.bytes.size());
+        line.cut = head.cut;
+        line.encoding = m_encoding;
+        line.fault = fault;
+        line.file = m_file;
+        line.unended = !place.ended;
+        m_batch->skipped.push_back(line);
+        m_batch->skippedText.append(head.bytes.data(), qsizetype(head.bytes.size()));
+        if (m_batch->skipped.size() >= kBatchRecords || m_batch->skippedText.size() >= kBatchText)
             flushWithProgress(place);
     }
 
@@ -125,6 +138,12 @@ void JournalLoader::addFiles(const QStringList &paths)
     lookAtAll();
 }
 
+void JournalLoader::closeFile(int file)
+{
+    if (file >= 0 && size_t(file) < m_files.size())
+        m_files[size_t(file)].reset();
+}
+
 void JournalLoader::follow()
 {
     if (!m_timer) {
@@ -140,6 +159,8 @@ void JournalLoader::follow()
 void JournalLoader::lookAtAll()
 {
     for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!m_files[i])
+            continue;
         FileFollower &follower = *m_files[i];
         FileFollower::State state;
         bool dropped = false;

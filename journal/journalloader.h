@@ -29,6 +29,8 @@ public:
     static constexpr int kMaxFiles = 65535;
     static constexpr int kLookInterval = 500; // ms
     static constexpr size_t kBatchRecords = 1 << 16;
+    // The starts of skipped lines a batch holds at most, beside kBatchRecords lines.
+    static constexpr qsizetype kBatchText = 1 << 20;
     static constexpr int kBatchesAhead = 2;
 
     // Lines without their line end wait `settle` (see FileFollower), on `clock` (the system's
@@ -39,6 +41,8 @@ public:
 
     // Adds files to follow (beyond kMaxFiles they are refused) and looks at every file.
     void addFiles(const QStringList &paths);
+    // No longer follows the file; it keeps its number, and nothing more comes of it.
+    void closeFile(int file);
     // From now on looks at every file every kLookInterval ms.
     void follow();
     // Looks at every file once.

@@ -13,5 +13,6 @@ struct JournalRecord
     std::array<qint16, 6> scores{}; // L, R, Dbl, M, G1, G2
     quint16 file = 0;
     bool unended = false; // the file's last line, without its line end yet
+    quint8 doubts = 0;    // what the course cannot have written (CourseRules::doubts)
 };
 static_assert(sizeof(JournalRecord) == 32);

@@ -5,16 +5,23 @@
 #include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "plaintext.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
+#include "recordscsv.h"
 #include "recordsmodel.h"
 #include "skippedmodel.h"
 
+#include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -24,18 +31,42 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <sys/stat.h>
 
 namespace {
 
+// The records are the first tab; the pupils and the chart follow.
+constexpr int kRecordsTab = 0;
+
 // A batch this large is not placed row by row into a sorted table.
 constexpr size_t kLargeBatch = 1000;
+// The file column fits its names up to this width; a longer one is cut, its tooltip whole.
+constexpr int kWidestFile = 320;
 
-QTableView *makeTable(QAbstractItemModel &model, const QString &name, QWidget *parent)
+// A column as wide as the longest line of its heading, or as `sample`, with room for the mark
+// of the sort.
+int columnWidth(const QTableView &view, int column, const QString &sample)
+{
+    const QFontMetrics metrics = view.horizontalHeader()->fontMetrics();
+    int widest = metrics.horizontalAdvance(sample);
+    const QString heading = view.model()->headerData(column, Qt::Horizontal).toString();
+    for (const QString &line : heading.split(u'\n'))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const QStyle *style = view.style();
+    return widest + 2 * style->pixelMetric(QStyle::PM_HeaderMargin) +
+           style->pixelMetric(QStyle::PM_HeaderMarkSize) + 6;
+}
+
+// `stretched` takes the width the other columns leave, and shrinks in a narrow window.
+QTableView *makeTable(QAbstractItemModel &model, const QString &name, int stretched,
+                      QWidget *parent)
 {
     auto *view = new QTableView(parent);
     view->setObjectName(name);
@@ -52,11 +83,22 @@ QTableView *makeTable(QAbstractItemModel &model, const QString &name, QWidget *p
     view->verticalHeader()->hide();
     QHeaderView *header = view->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
-    // Numbers take the width of their heading; the first column, a name, that of a long one.
-    view->resizeColumnsToContents();
-    header->resizeSection(
-        0, view->fontMetrics().horizontalAdvance(QStringLiteral("Кузнецова Мария Ивановна")));
+    // Numbers take the width of their heading, or of a total.
+    for (int column = 0; column < model.columnCount(); ++column)
+        header->resizeSection(column, columnWidth(*view, column, QStringLiteral("00,000")));
+    header->setSectionResizeMode(stretched, QHeaderView::Stretch);
     return view;
+}
+
+void fitLineColumn(QTableView &view, int column)
+{
+    view.horizontalHeader()->resizeSection(column,
+                                           columnWidth(view, column, QStringLiteral("0000000")));
+}
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("mouse-tutor"), QStringLiteral("journal"));
 }
 
 } // namespace
@@ -72,51 +114,40 @@ JournalWindow::JournalWindow(QWidget *parent)
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
-    auto *searchRow = new QHBoxLayout;
-    auto *searchLabel = new QLabel(QStringLiteral("&Ученик:"), central);
-    m_search = new QLineEdit(central);
-    m_search->setObjectName(QStringLiteral("search"));
-    m_search->setPlaceholderText(QStringLiteral("часть имени"));
-    m_search->setClearButtonEnabled(true);
-    searchLabel->setBuddy(m_search);
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, m_search, [this] { m_search->setFocus(); });
-    searchRow->addWidget(searchLabel);
-    searchRow->addWidget(m_search, 1);
-    layout->addLayout(searchRow);
+    layout->addLayout(buildSearchRow(central));
 
     m_tabs = new QTabWidget(central);
-    m_recordsView = makeTable(*m_recordsFilter, QStringLiteral("records"), m_tabs);
-    m_pupilsView = makeTable(*m_pupilsFilter, QStringLiteral("pupils"), m_tabs);
+    QWidget *recordsPage = buildRecordsPage();
+    m_pupilsView = makeTable(*m_pupilsFilter, QStringLiteral("pupils"), PupilsModel::Name, m_tabs);
     m_chart = new PupilsChart(*m_pupilsFilter, m_tabs);
     m_chart->setObjectName(QStringLiteral("chart"));
     auto *chartArea = new QScrollArea(m_tabs);
     chartArea->setWidget(m_chart);
     chartArea->setWidgetResizable(true);
     chartArea->setFrameShape(QFrame::NoFrame);
-    m_tabs->addTab(m_recordsView, QStringLiteral("Записи"));
+    m_tabs->addTab(recordsPage, QStringLiteral("Записи"));
     m_tabs->addTab(m_pupilsView, QStringLiteral("Ученики"));
     m_tabs->addTab(chartArea, QStringLiteral("Диаграмма"));
     layout->addWidget(m_tabs, 1);
     setCentralWidget(central);
-
-    connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
-        m_recordsFilter->setNameFilter(text);
-        m_pupilsFilter->setNameFilter(text);
-    });
+    // Double-click or Enter on a pupil: their attempts.
+    connect(m_pupilsView, &QAbstractItemView::activated, this, &JournalWindow::showPupil);
 
     m_skippedDock = new QDockWidget(QStringLiteral("Пропущенные строки"), this);
     m_skippedDock->setObjectName(QStringLiteral("skippedDock"));
-    auto *skippedView = makeTable(*m_skipped, QStringLiteral("skipped"), m_skippedDock);
+    auto *skippedView =
+        makeTable(*m_skipped, QStringLiteral("skipped"), SkippedModel::Text, m_skippedDock);
     skippedView->setSortingEnabled(false);
-    skippedView->horizontalHeader()->setStretchLastSection(true); // the reason
+    fitLineColumn(*skippedView, SkippedModel::Line);
     skippedView->horizontalHeader()->resizeSection(
-        SkippedModel::Line,
-        skippedView->fontMetrics().horizontalAdvance(QStringLiteral("Строка 0000000")));
+        SkippedModel::Reason, skippedView->fontMetrics().horizontalAdvance(
+                                  QStringLiteral("оценка «Двойной» — слишком большое число")));
     m_skippedDock->setWidget(skippedView);
     addDockWidget(Qt::BottomDockWidgetArea, m_skippedDock);
     resizeDocks({m_skippedDock}, {160}, Qt::Vertical);
     m_skippedDock->hide();
+    for (QTableView *view : {m_recordsView, m_pupilsView, skippedView})
+        view->installEventFilter(this);
 
     buildMenus();
     buildStatusBar();
@@ -146,6 +177,7 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_thread.start();
     QMetaObject::invokeMethod(m_loader, &JournalLoader::follow, Qt::QueuedConnection);
     updateSummary();
+    updateTitle();
 }
 
 JournalWindow::~JournalWindow()
@@ -155,11 +187,184 @@ JournalWindow::~JournalWindow()
     m_thread.wait();
 }
 
+QLayout *JournalWindow::buildSearchRow(QWidget *central)
+{
+    auto *row = new QHBoxLayout;
+    auto *label = new QLabel(QStringLiteral("&Ученик:"), central);
+    m_search = new QLineEdit(central);
+    m_search->setObjectName(QStringLiteral("search"));
+    m_search->setPlaceholderText(QStringLiteral("часть имени"));
+    m_search->setClearButtonEnabled(true);
+    m_search->installEventFilter(this); // Escape clears it
+    label->setBuddy(m_search);
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, m_search, [this] { m_search->setFocus(); });
+    // Typing searches the whole class again, one pupil's attempts shown or not.
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
+        leavePupil();
+        m_recordsFilter->setNameFilter(text);
+        m_pupilsFilter->setNameFilter(text);
+    });
+    m_doubtfulOnly = new QCheckBox(QStringLiteral("только &подозрительные"), central);
+    m_doubtfulOnly->setObjectName(QStringLiteral("doubtfulOnly"));
+    m_doubtfulOnly->setToolTip(
+        QStringLiteral("Только строки, которые курс не мог записать: оценка или итог не такие, "
+                       "какие дают упражнения и игры, — и ученики с такими строками"));
+    connect(m_doubtfulOnly, &QCheckBox::toggled, this, [this](bool only) {
+        m_recordsFilter->setDoubtfulOnly(only);
+        m_pupilsFilter->setDoubtfulOnly(only);
+    });
+    row->addWidget(label);
+    row->addWidget(m_search, 1);
+    row->addWidget(m_doubtfulOnly);
+    return row;
+}
+
+// The records, under a bar that names the pupil while they are one pupil's.
+QWidget *JournalWindow::buildRecordsPage()
+{
+    auto *page = new QWidget(m_tabs);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pupilBar = new QWidget(page);
+    m_pupilBar->setObjectName(QStringLiteral("pupilBar"));
+    auto *bar = new QHBoxLayout(m_pupilBar);
+    bar->setContentsMargins(6, 6, 6, 0);
+    m_pupilName = new QLabel(m_pupilBar);
+    m_pupilName->setObjectName(QStringLiteral("pupilName"));
+    m_pupilName->setTextFormat(Qt::PlainText);
+    // A long name is cut by the window rather than widening it.
+    m_pupilName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto *all = new QPushButton(QStringLiteral("Все ученики"), m_pupilBar);
+    all->setObjectName(QStringLiteral("allPupils"));
+    all->setToolTip(QStringLiteral("Вернуться к списку учеников (Esc)"));
+    connect(all, &QPushButton::clicked, this, [this] {
+        leavePupil();
+        m_tabs->setCurrentWidget(m_pupilsView);
+        m_pupilsView->setFocus();
+    });
+    bar->addWidget(m_pupilName, 1);
+    bar->addWidget(all);
+    layout->addWidget(m_pupilBar);
+    m_recordsView =
+        makeTable(*m_recordsFilter, QStringLiteral("records"), RecordsModel::Name, page);
+    fitLineColumn(*m_recordsView, RecordsModel::Line);
+    layout->addWidget(m_recordsView, 1);
+    m_pupilBar->hide();
+    return page;
+}
+
+// The file column as wide as the names of the files open.
+void JournalWindow::fitColumns()
+{
+    const QFontMetrics metrics = m_recordsView->fontMetrics();
+    int widest = 0;
+    for (int file = 0; file < m_records->fileCount(); ++file) {
+        if (m_records->isOpen(file))
+            widest = std::max(widest, metrics.horizontalAdvance(m_records->fileLabel(file)));
+    }
+    for (QTableView *view : {m_recordsView, m_skippedDock->findChild<QTableView *>()}) {
+        const int column = view == m_recordsView ? int(RecordsModel::File) : SkippedModel::File;
+        view->horizontalHeader()->resizeSection(
+            column, std::max(columnWidth(*view, column, {}), std::min(widest + 16, kWidestFile)));
+    }
+}
+
+// Shows the pupil's records alone (the same folded name, not every name that holds it) in the
+// order of the files and their lines; the search is cleared, as it would hide some of them.
+void JournalWindow::showPupil(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const int pupil = m_pupilsFilter->mapToSource(index).row();
+    leavePupil();
+    m_search->clear();
+    m_sortBeforePupil = m_recordsFilter->sortColumn();
+    m_orderBeforePupil = m_recordsFilter->sortOrder();
+    m_pupil = m_pupils->foldedName(pupil);
+    m_recordsFilter->setNameFilter(m_pupil, JournalFilter::Match::Whole);
+    // Rows of one file keep the order they were read in.
+    m_recordsView->sortByColumn(RecordsModel::File, Qt::AscendingOrder);
+    const QString name = m_pupils->pupil(pupil).name;
+    m_pupilName->setText(QStringLiteral("Попытки: %1").arg(name));
+    m_pupilName->setToolTip(PlainText::html(name));
+    m_pupilBar->show();
+    m_tabs->setCurrentIndex(kRecordsTab);
+    m_recordsView->setFocus();
+}
+
+// The records of the whole class again, sorted as before.
+void JournalWindow::leavePupil()
+{
+    if (m_pupil.isEmpty())
+        return;
+    m_pupil.clear();
+    m_pupilBar->hide();
+    m_recordsFilter->setNameFilter(m_search->text());
+    m_recordsView->sortByColumn(m_sortBeforePupil, m_orderBeforePupil);
+}
+
+bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == m_search && key->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+        m_search->clear();
+        return true;
+    }
+    if (watched == m_recordsView && key->key() == Qt::Key_Escape && !m_pupil.isEmpty()) {
+        m_pupilBar->findChild<QPushButton *>()->click();
+        return true;
+    }
+    if (auto *view = qobject_cast<QTableView *>(watched);
+        view && key->matches(QKeySequence::Copy)) {
+        const QString text = copiedRows(*view);
+        if (!text.isEmpty())
+            QGuiApplication::clipboard()->setText(text);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString JournalWindow::copiedRows(const QTableView &view)
+{
+    const QAbstractItemModel &model = *view.model();
+    QModelIndexList rows = view.selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return {};
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    // A tab or a line end in a cell would start another cell or row.
+    const auto cell = [](QString text) {
+        for (QChar &c : text) {
+            if (c == u'\t' || c == u'\n' || c == u'\r')
+                c = u' ';
+        }
+        return text;
+    };
+    QStringList lines;
+    QStringList cells;
+    for (int column = 0; column < model.columnCount(); ++column)
+        cells << cell(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    lines << cells.join(u'\t');
+    for (const QModelIndex &row : std::as_const(rows)) {
+        cells.clear();
+        for (int column = 0; column < model.columnCount(); ++column)
+            cells << cell(model.index(row.row(), column).data().toString());
+        lines << cells.join(u'\t');
+    }
+    return lines.join(u'\n') + u'\n';
+}
+
 void JournalWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->addAction(QStringLiteral("&Открыть…"), QKeySequence::Open, this,
                     &JournalWindow::chooseFilesToOpen);
+    m_closeMenu = file->addMenu(QStringLiteral("Закрыть &файл"));
+    m_closeMenu->setObjectName(QStringLiteral("closeFile"));
+    connect(m_closeMenu, &QMenu::aboutToShow, this, &JournalWindow::listFilesToClose);
     file->addSeparator();
     file->addAction(QStringLiteral("Сохранить &записи в CSV…"), this,
                     [this] { chooseCsv(Table::Records); });
@@ -183,11 +388,25 @@ void JournalWindow::buildMenus()
     view->addAction(skipped);
 }
 
+// A menu entry for each file open, named as the tables name it.
+void JournalWindow::listFilesToClose()
+{
+    m_closeMenu->clear();
+    for (int file = 0; file < m_records->fileCount(); ++file) {
+        if (!m_records->isOpen(file))
+            continue;
+        QString label = m_records->fileLabel(file);
+        QAction *action = m_closeMenu->addAction(label.replace(u'&', QStringLiteral("&&")));
+        connect(action, &QAction::triggered, this, [this, file] { closeFile(file); });
+    }
+}
+
 void JournalWindow::buildStatusBar()
 {
     // Labels that show file names and the reasons a file was not read: plain text, whatever
     // the name.
     m_summary = new QLabel(this);
+    m_summary->setObjectName(QStringLiteral("summary"));
     m_summary->setTextFormat(Qt::PlainText);
     m_problems = new QLabel(this);
     m_problems->setObjectName(QStringLiteral("problems"));
@@ -220,24 +439,53 @@ void JournalWindow::buildStatusBar()
 void JournalWindow::openFiles(const QStringList &paths)
 {
     // A file opened twice would show each of its records twice.
-    QStringList taken;
-    for (const QString &path : paths) {
-        const QString absolute = FilePath::absolute(path);
-        if (!m_records->files().contains(absolute) && !taken.contains(absolute) &&
-            m_records->files().size() + taken.size() < JournalLoader::kMaxFiles)
-            taken.append(absolute);
-    }
+    QStringList absolute;
+    for (const QString &path : paths)
+        absolute << FilePath::absolute(path);
+    const QStringList taken = FilePath::withoutRepeats(absolute, m_records->openFiles())
+                                  .mid(0, JournalLoader::kMaxFiles - m_records->fileCount());
     if (taken.isEmpty())
         return;
     m_records->addFiles(taken);
-    m_fileProblems.resize(m_records->files().size());
+    m_fileProblems.resize(m_records->fileCount());
     QMetaObject::invokeMethod(
         m_loader, [loader = m_loader, taken] { loader->addFiles(taken); }, Qt::QueuedConnection);
+    fitColumns();
+    updateTitle();
+}
+
+void JournalWindow::closeFile(int file)
+{
+    if (file < 0 || file >= m_records->fileCount() || !m_records->isOpen(file))
+        return;
+    m_records->closeFile(file);
+    m_skipped->dropFile(file);
+    QMetaObject::invokeMethod(
+        m_loader, [loader = m_loader, file] { loader->closeFile(file); }, Qt::QueuedConnection);
+    m_fileProblems[file].clear();
+    showProblems();
+    fitColumns();
+    updateTitle();
+    updateSummary();
+}
+
+void JournalWindow::updateTitle()
+{
+    QList<int> open;
+    for (int file = 0; file < m_records->fileCount(); ++file) {
+        if (m_records->isOpen(file))
+            open << file;
+    }
+    m_closeMenu->menuAction()->setEnabled(!open.isEmpty());
+    if (open.isEmpty()) {
+        setWindowTitle(QStringLiteral("Журнал результатов"));
+        return;
+    }
     // "[*]" in a window title marks where a star goes; doubled, it shows as written.
-    const QString label = m_records->files().size() == 1
-                              ? QString(m_records->fileLabel(0))
+    const QString label = open.size() == 1
+                              ? QString(m_records->fileLabel(open.front()))
                                     .replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))
-                              : QStringLiteral("файлов: %1").arg(m_records->files().size());
+                              : QStringLiteral("файлов: %1").arg(open.size());
     setWindowTitle(QStringLiteral("Журнал результатов — %1").arg(label));
 }
 
@@ -248,6 +496,7 @@ void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
         m_heldSortOrder = m_recordsFilter->sortOrder();
         m_recordsView->sortByColumn(-1, Qt::AscendingOrder);
     }
+    // The models take nothing more of a file closed meanwhile.
     m_records->apply(*batch);
     m_skipped->apply(*batch);
     m_loader->batchTaken(batch);
@@ -278,6 +527,8 @@ void JournalWindow::finishLook()
 void JournalWindow::noteFileState(int file, FileFollower::State state, const QString &problem,
                                   TextEncoding encoding)
 {
+    if (!m_records->isOpen(file))
+        return;
     QString &note = m_fileProblems[file];
     const QString name = m_records->fileLabel(file);
     switch (state) {
@@ -294,6 +545,11 @@ void JournalWindow::noteFileState(int file, FileFollower::State state, const QSt
         note = encoding == TextEncoding::Utf8 ? QStringLiteral("«%1»: в кодировке UTF-8").arg(name)
                                               : QString();
     }
+    showProblems();
+}
+
+void JournalWindow::showProblems()
+{
     QStringList notes;
     for (const QString &each : std::as_const(m_fileProblems)) {
         if (!each.isEmpty())
@@ -311,6 +567,8 @@ void JournalWindow::updateSummary()
     if (records != m_records->rowCount())
         summary += QStringLiteral(" из %1").arg(m_records->rowCount());
     summary += QStringLiteral(" · учеников: %1").arg(pupils);
+    if (m_records->doubtfulCount() > 0)
+        summary += QStringLiteral(" · подозрительных: %1").arg(m_records->doubtfulCount());
     m_summary->setText(summary);
     const int skipped = m_skipped->rowCount();
     m_skippedButton->setText(QStringLiteral("Пропущено строк: %1").arg(skipped));
@@ -320,35 +578,70 @@ void JournalWindow::updateSummary()
 void JournalWindow::chooseFilesToOpen()
 {
     const QStringList paths = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Открыть файлы результатов"), QDir::homePath(),
+        this, QStringLiteral("Открыть файлы результатов"), lastFolder(QStringLiteral("openFolder")),
         QStringLiteral("Файлы результатов (*.txt);;Все файлы (*)"));
+    if (paths.isEmpty())
+        return;
+    rememberFolder(QStringLiteral("openFolder"), paths.front());
     openFiles(paths);
+}
+
+QString JournalWindow::lastFolder(const QString &key)
+{
+    const QString folder = settings().value(key).toString();
+    struct stat status = {};
+    if (!folder.isEmpty() && ::stat(FilePath::encode(folder).constData(), &status) == 0 &&
+        S_ISDIR(status.st_mode))
+        return folder;
+    return QDir::homePath();
+}
+
+void JournalWindow::rememberFolder(const QString &key, const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash >= 0)
+        settings().setValue(key, slash == 0 ? QStringLiteral("/") : path.left(slash));
 }
 
 bool JournalWindow::saveCsv(Table table, const QString &path, QString *problem)
 {
     CsvFile file;
-    if (file.start(path, m_records->files()) != CsvFile::Opened::Yes) {
+    if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes) {
         if (problem)
             *problem = file.errorString();
         return false;
     }
     CsvWriter csv(file);
-    const JournalFilter &filter = table == Table::Records ? *m_recordsFilter : *m_pupilsFilter;
-    const int columns = filter.columnCount();
-    for (int column = 0; column < columns; ++column)
-        csv.addText(filter.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    csv.endRow();
-    for (int row = 0; row < filter.rowCount(); ++row) {
-        for (int column = 0; column < columns; ++column) {
-            const QString value = filter.index(row, column).data().toString();
-            // Names and file names are typed by people; every other cell is made here.
-            const bool typed = table == Table::Records
-                                   ? column == RecordsModel::Name || column == RecordsModel::File
-                                   : column == PupilsModel::Name;
-            csv.addField(typed ? CsvWriter::textField(value) : CsvWriter::plainField(value));
+    if (table == Table::Records) {
+        // Names and file names are typed by people; a name is made a field once.
+        std::vector<QByteArray> names(size_t(m_records->nameCount()));
+        std::vector<QByteArray> files;
+        for (int each = 0; each < m_records->fileCount(); ++each)
+            files.push_back(CsvWriter::textField(m_records->filePath(each)));
+        RecordsCsv::writeTitles(csv);
+        for (int row = 0; row < m_recordsFilter->rowCount(); ++row) {
+            const JournalRecord &record = m_records->record(
+                m_recordsFilter->mapToSource(m_recordsFilter->index(row, 0)).row());
+            QByteArray &name = names[record.name];
+            if (name.isNull())
+                name = CsvWriter::textField(m_records->name(record.name));
+            RecordsCsv::writeRow(
+                csv, {files[record.file], record.line, name, record.scores, record.total});
         }
+    } else {
+        const int columns = m_pupilsFilter->columnCount();
+        for (int column = 0; column < columns; ++column)
+            csv.addText(PupilsModel::title(column));
         csv.endRow();
+        for (int row = 0; row < m_pupilsFilter->rowCount(); ++row) {
+            for (int column = 0; column < columns; ++column) {
+                const QString value = m_pupilsFilter->index(row, column).data().toString();
+                // Names are typed by people; every other cell is made here.
+                csv.addField(column == PupilsModel::Name ? CsvWriter::textField(value)
+                                                         : CsvWriter::plainField(value));
+            }
+            csv.endRow();
+        }
     }
     if (!csv.finish() || !file.commit()) {
         if (problem)
@@ -362,11 +655,13 @@ void JournalWindow::chooseCsv(Table table)
 {
     const QString suggested =
         table == Table::Records ? QStringLiteral("записи.csv") : QStringLiteral("ученики.csv");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в CSV"),
-                                                      QDir::home().filePath(suggested),
-                                                      QStringLiteral("Таблица CSV (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Сохранить в CSV"),
+        QDir(lastFolder(QStringLiteral("saveFolder"))).filePath(suggested),
+        QStringLiteral("Таблица CSV (*.csv)"));
     if (path.isEmpty())
         return;
+    rememberFolder(QStringLiteral("saveFolder"), path);
     QString problem;
     if (!saveCsv(table, path, &problem))
         showProblem(
@@ -384,14 +679,16 @@ void JournalWindow::showProblem(const QString &text)
 
 bool JournalWindow::recordsShown() const
 {
-    return m_tabs->currentWidget() == m_recordsView;
+    return m_tabs->currentIndex() == kRecordsTab;
 }
 
 JournalReport JournalWindow::report() const
 {
     QStringList files;
-    for (int file = 0; file < m_records->files().size(); ++file)
-        files << m_records->fileLabel(file);
+    for (int file = 0; file < m_records->fileCount(); ++file) {
+        if (m_records->isOpen(file))
+            files << m_records->fileLabel(file);
+    }
     return recordsShown() ? JournalReport(*m_recordsFilter, QStringLiteral("записи"), files,
                                           QDateTime::currentDateTime())
                           : JournalReport(*m_pupilsFilter, QStringLiteral("ученики"), files,
@@ -425,7 +722,8 @@ void JournalWindow::saveTablePdf()
         return;
     // Written whole or not at all, and never over a results file, as a CSV table is.
     CsvFile file;
-    if (file.start(path, m_records->files()) != CsvFile::Opened::Yes || !report().writePdf(file) ||
+    if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes ||
+        !report().writePdf(file) ||
         !file.commit())
         showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
                         .arg(FilePath::shown(path), file.errorString()));

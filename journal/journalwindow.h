@@ -13,9 +13,11 @@ class JournalFilter;
 class JournalLoader;
 class PupilsChart;
 class PupilsModel;
+class QCheckBox;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
@@ -36,29 +38,50 @@ public:
     explicit JournalWindow(QWidget *parent = nullptr);
     ~JournalWindow() override;
 
+    // A file already open, by whatever path or link, is not opened again.
     void openFiles(const QStringList &paths);
+    // Its records, pupils and skipped lines go, and it is no longer followed.
+    void closeFile(int file);
 
     // What the filter shows of the table, as CSV; false, with the reason, when it was not saved.
+    // The records are written as --export writes them (see RecordsCsv).
     bool saveCsv(Table table, const QString &path, QString *problem = nullptr);
     // The table of the tab shown, as the filter shows it, for printing: the records, or the
     // pupils (also under the chart).
     JournalReport report() const;
+    // The rows selected in a table as text for a spreadsheet: a row of headings, then a line
+    // for each row with its cells as shown, between tabs.
+    static QString copiedRows(const QTableView &view);
 
 signals:
     // Every file has been looked at, and what was read is in the tables.
     void lookDone();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    QLayout *buildSearchRow(QWidget *central);
+    QWidget *buildRecordsPage();
+    void fitColumns();
+    void showPupil(const QModelIndex &index);
+    void leavePupil();
     void buildMenus();
+    void listFilesToClose();
+    void updateTitle();
     void buildStatusBar();
     void apply(const std::shared_ptr<JournalBatch> &batch);
     void showProgress(int file, qint64 done, qint64 size);
     void finishLook();
     void noteFileState(int file, FileFollower::State state, const QString &problem,
                        TextEncoding encoding);
+    void showProblems();
     void updateSummary();
     void chooseFilesToOpen();
     void chooseCsv(Table table);
+    // Where the file dialogs start: the folder last opened from, or saved into.
+    static QString lastFolder(const QString &key);
+    static void rememberFolder(const QString &key, const QString &path);
     void showProblem(const QString &text);
     bool recordsShown() const;
     void printTable();
@@ -70,7 +93,13 @@ private:
     JournalFilter *m_recordsFilter;
     JournalFilter *m_pupilsFilter;
     QLineEdit *m_search;
+    QCheckBox *m_doubtfulOnly;
     QTabWidget *m_tabs;
+    QWidget *m_pupilBar; // above the records while they are one pupil's
+    QLabel *m_pupilName;
+    QString m_pupil; // the folded name of the pupil whose records are shown, or empty
+    int m_sortBeforePupil = -1;
+    Qt::SortOrder m_orderBeforePupil = Qt::AscendingOrder;
     QTableView *m_recordsView;
     QTableView *m_pupilsView;
     PupilsChart *m_chart;
@@ -81,6 +110,7 @@ private:
     QLabel *m_reading; // the file the progress bar is about
     QProgressBar *m_progress;
     QPushButton *m_cancel;
+    QMenu *m_closeMenu;
     QTimer m_summaryLater;
     QStringList m_fileProblems;
 

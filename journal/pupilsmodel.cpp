@@ -1,6 +1,8 @@
 #include "pupilsmodel.h"
 
 #include "collationranks.h"
+#include "courserules.h"
+#include "plaintext.h"
 #include "recordsmodel.h"
 #include "totaltext.h"
 
@@ -31,6 +33,33 @@ PupilsModel::PupilsModel(const RecordsModel &records, QObject *parent)
 QString PupilsModel::title(int column)
 {
     return QString::fromUtf16(kTitles[size_t(column)]);
+}
+
+QString PupilsModel::explanation(int column)
+{
+    // res.txt holds no dates: the order of the files and of the lines in them is the only one.
+    const QString order = QStringLiteral("по порядку файлов и строк в них (в файле нет дат)");
+    switch (column) {
+    case Name:
+        return QStringLiteral("Имя, как ученик его впервые набрал; имена, что различаются лишь "
+                              "заглавными буквами, «ё» и пробелами, — один ученик");
+    case Attempts:
+        return QStringLiteral("Сколько строк ученика в файлах");
+    case First:
+        return QStringLiteral("Итог первой попытки, %1").arg(order);
+    case Best:
+        return QStringLiteral("Наибольший итог из всех попыток");
+    case Latest:
+        return QStringLiteral("Итог последней попытки, %1").arg(order);
+    case Complete:
+        return QStringLiteral("«да», если в одной попытке все четыре упражнения выполнены: "
+                              "оценка %1 или %2")
+            .arg(CourseRules::kExerciseGoal)
+            .arg(CourseRules::kExerciseMax);
+    default:
+        return QStringLiteral("Лучшая из всех попыток. ") +
+               RecordsModel::explanation(RecordsModel::Left + column - Left);
+    }
 }
 
 int PupilsModel::pupilOf(quint32 name, std::vector<Pupil> &fresh, QStringList &freshKeys)
@@ -91,8 +120,12 @@ void PupilsModel::add(int firstRow, int lastRow)
             for (size_t i = 0; i < record.scores.size(); ++i)
                 pupil.bestScores[i] = std::max(pupil.bestScores[i], record.scores[i]);
         }
-        const auto &s = record.scores;
-        pupil.complete = pupil.complete || (s[0] == 10 && s[1] == 10 && s[2] == 10 && s[3] == 10);
+        const auto done = [&](int score) {
+            return CourseRules::exerciseDone(record.scores[size_t(score)]);
+        };
+        pupil.complete = pupil.complete || (done(CourseRules::Left) && done(CourseRules::Right) &&
+                                            done(CourseRules::Double) && done(CourseRules::Move));
+        pupil.doubtful += record.doubts != 0;
     }
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
@@ -150,6 +183,16 @@ QVariant PupilsModel::data(const QModelIndex &index, int role) const
         return index.column() == Name || index.column() == Complete
                    ? QVariant()
                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    const Pupil &pupil = m_pupils[size_t(index.row())];
+    // The whole name, where the column cuts it; plain, whatever it holds.
+    if (role == Qt::ToolTipRole && index.column() == Name && !pupil.name.trimmed().isEmpty())
+        return PlainText::html(
+            pupil.doubtful == 0
+                ? pupil.name
+                : pupil.name + QStringLiteral("\nПопыток, которые курс не мог записать: %1")
+                                   .arg(pupil.doubtful));
+    if (role == Qt::DecorationRole && index.column() == Name && pupil.doubtful > 0)
+        return RecordsModel::doubtIcon(m_doubtIcon);
     if (role != Qt::DisplayRole)
         return {};
     return text(index.row(), index.column());
@@ -157,9 +200,14 @@ QVariant PupilsModel::data(const QModelIndex &index, int role) const
 
 QVariant PupilsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return JournalTable::headerData(section, orientation, role);
-    return title(section);
+    // Long headings in two lines, so that twelve columns fit a window 1000 pixels wide.
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        QString text = title(section);
+        return text.size() > 7 ? text.replace(u' ', u'\n') : text;
+    }
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
+        return explanation(section);
+    return JournalTable::headerData(section, orientation, role);
 }
 
 bool PupilsModel::lessThan(int leftRow, int rightRow, int column) const

@@ -3,6 +3,7 @@
 #include "journaltable.h"
 
 #include <QHash>
+#include <QIcon>
 #include <array>
 #include <vector>
 
@@ -11,6 +12,7 @@ class RecordsModel;
 // One row per pupil, worked out from the records as they arrive. Names that differ only in
 // case, ё and е, or blanks are one pupil, shown as the name was first written. Records come in
 // the order of the files and of their lines, which also decides a pupil's first and latest total.
+// A pupil is doubtful with an attempt the course cannot have written.
 class PupilsModel : public JournalTable
 {
     Q_OBJECT
@@ -42,12 +44,15 @@ public:
         quint64 firstPlace = 0; // file and line
         quint64 latestPlace = 0;
         std::array<qint16, 6> bestScores{};
-        bool complete = false; // all four exercises at 10 in one attempt
+        bool complete = false; // all four exercises done in one attempt (CourseRules)
+        int doubtful = 0;      // attempts the course cannot have written
     };
 
     explicit PupilsModel(const RecordsModel &records, QObject *parent = nullptr);
 
     static QString title(int column);
+    // What the column holds, for its heading's tooltip.
+    static QString explanation(int column);
     const Pupil &pupil(int row) const { return m_pupils[size_t(row)]; }
     // The cell as text, as the table shows it.
     QString text(int row, int column) const;
@@ -60,6 +65,7 @@ public:
     int nameOfRow(int row) const override { return row; }
     int nameCount() const override { return rowCount(); }
     QString foldedName(int name) const override { return m_keys[name]; }
+    bool doubtful(int row) const override { return m_pupils[size_t(row)].doubtful > 0; }
     bool lessThan(int leftRow, int rightRow, int column) const override;
 
 private:
@@ -73,4 +79,5 @@ private:
     QHash<QString, int> m_byKey;
     std::vector<int> m_pupilOfName; // by the records' name ids; -1 not yet seen
     mutable std::vector<int> m_ranks;
+    mutable QIcon m_doubtIcon;
 };

@@ -5,6 +5,7 @@
 #include "journaltable.h"
 #include "recordstore.h"
 
+#include <QIcon>
 #include <QStringList>
 #include <vector>
 
@@ -21,21 +22,39 @@ public:
     explicit RecordsModel(QObject *parent = nullptr);
 
     static QString title(int column);
+    // What the column holds, for its heading's tooltip.
+    static QString explanation(int column);
     // How the tables show a line without its line end.
     static QFont unendedFont();
+    // Why the course cannot have written the record, a line for each reason; only the reason
+    // about `column` when it is a score or the total.
+    static QStringList doubtReasons(const JournalRecord &record, int column = Name);
+    // The bit of JournalRecord::doubts about a column; 0 for a column without one.
+    static quint8 doubtBit(int column);
+    // The mark of a doubtful row, made in `icon` when first asked for: it needs the
+    // application's style.
+    static const QIcon &doubtIcon(QIcon &icon);
 
-    // Files are numbered in the order they are added, as the loader numbers them.
+    // Files are numbered in the order they are added, as the loader numbers them; a closed
+    // file keeps its number, and its records are gone.
     void addFiles(const QStringList &paths);
-    const QStringList &files() const { return m_files; }
+    void closeFile(int file);
+    int fileCount() const { return int(m_files.size()); }
+    bool isOpen(int file) const { return !m_closed[size_t(file)]; }
+    // The paths of the files open, in their order.
+    QStringList openFiles() const;
+    const QString &filePath(int file) const { return m_files[file]; }
     // The file's name as the tables show it.
     const QString &fileLabel(int file) const { return m_fileLabels[file]; }
     // The file's whole path, as a tooltip shows it.
     QString fileToolTip(int file) const;
 
+    // Takes in a batch of an open file.
     void apply(const JournalBatch &batch);
 
     const JournalRecord &record(int row) const { return m_records[row]; }
     const QString &name(quint32 id) const { return m_names[id]; }
+    int doubtfulCount() const { return int(m_doubtful); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -45,16 +64,22 @@ public:
     int nameOfRow(int row) const override { return int(m_records[row].name); }
     int nameCount() const override { return int(m_names.size()); }
     QString foldedName(int name) const override { return m_folded[name]; }
+    bool doubtful(int row) const override { return m_records[row].doubts != 0; }
     bool lessThan(int leftRow, int rightRow, int column) const override;
 
 private:
     void dropFile(quint16 file);
     void dropUnended(quint16 file);
+    void labelFiles();
+    QVariant toolTip(const JournalRecord &record, int column) const;
 
     RecordStore m_records;
+    qsizetype m_doubtful = 0;
     QStringList m_names;
     QStringList m_folded;
     QStringList m_files;
+    std::vector<bool> m_closed;
     QStringList m_fileLabels;
+    mutable QIcon m_doubtIcon;
     mutable std::vector<int> m_ranks; // the names' alphabetical places, worked out when asked
 };

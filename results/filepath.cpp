@@ -1,8 +1,11 @@
 #include "filepath.h"
 
 #include <QDir>
+#include <QSet>
 #include <cerrno>
 #include <cstring>
+#include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -145,4 +148,30 @@ QString FilePath::printable(const QString &path)
                     QString::number(uchar(byte), 16).toUpper().rightJustified(2, u'0');
     }
     return text;
+}
+
+QStringList FilePath::withoutRepeats(const QStringList &paths, const QStringList &taken)
+{
+    QSet<QString> names;
+    std::set<std::pair<dev_t, ino_t>> files;
+    // Whether the path names what an earlier one did; it is noted either way.
+    const auto seen = [&](const QString &path) {
+        const QString name = absolute(path);
+        struct stat status = {};
+        const bool there = ::stat(encode(path).constData(), &status) == 0;
+        const bool named =
+            names.contains(name) || (there && files.count({status.st_dev, status.st_ino}));
+        names.insert(name);
+        if (there)
+            files.insert({status.st_dev, status.st_ino});
+        return named;
+    };
+    for (const QString &path : taken)
+        seen(path);
+    QStringList fresh;
+    for (const QString &path : paths) {
+        if (!seen(path))
+            fresh << path;
+    }
+    return fresh;
 }

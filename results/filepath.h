@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // File names as the system has them: bytes. A name that is not valid UTF-8 (a folder named in
 // Windows-1251 on a share mounted without a character set) must still open the file it names,
@@ -18,6 +19,10 @@ QByteArray encode(const QString &path);
 // The name from the root: a relative name is taken from the working directory (whose name may
 // not be UTF-8 either), and "." and ".." are worked out as text.
 QString absolute(const QString &path);
+
+// The names of `paths` that name a file none of `taken` names, nor an earlier one of `paths`:
+// by the same name from the root, or the same file (its device and inode) by any path or link.
+QStringList withoutRepeats(const QStringList &paths, const QStringList &taken = {});
 
 // The name as standard error shows it, for scripts: its bytes as they are once encoded, but
 // each control character as \xHH per byte, so that a name cannot move a terminal's cursor or

@@ -15,6 +15,8 @@ struct LineFault
         FieldTooLong,  // in field `field`
         NotAScore,     // field `field`, 2 to 7
         NotATotal,     // field 8
+        ScoreTooLarge, // a whole number beyond -32768 .. 32767, field `field`
+        TotalTooLarge, // a number that rounds beyond -32768 .. 32767, field 8
     };
 
     Kind kind = None;

@@ -25,12 +25,21 @@ struct LineRecord
     double total = 0;
 };
 
+// The start of a skipped line as its bytes, without its line end: at most kKept bytes, so that
+// a file of long damaged lines costs no more than that for each.
+struct LineHead
+{
+    static constexpr int kKept = 120;
+    std::string_view bytes;
+    bool cut = false; // the line goes on past these bytes
+};
+
 // Takes the lines of a results file from the lenient reader, each either as a record or as a
-// skipped line with the reason.
+// skipped line with the reason and its start.
 class LineSink
 {
 public:
     virtual ~LineSink() = default;
     virtual void record(const LinePlace &place, const LineRecord &record) = 0;
-    virtual void skipped(const LinePlace &place, LineFault fault) = 0;
+    virtual void skipped(const LinePlace &place, LineFault fault, const LineHead &head) = 0;
 };

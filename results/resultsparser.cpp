@@ -80,6 +80,23 @@ int lineScore(std::string_view text)
     return score ? *score : kNotAScore;
 }
 
+// Whether a score or a total that was refused is a number all the same, only too large: an
+// optional sign and digits, with a fraction where `fraction`.
+bool isNumber(std::string_view text, bool fraction)
+{
+    bool digits = false;
+    bool point = false;
+    for (size_t i = !text.empty() && (text[0] == '+' || text[0] == '-'); i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9')
+            digits = true;
+        else if (text[i] == '.' && fraction && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
 } // namespace
 
 ResultsParser::ResultsParser(ByteSource &source, Path path)
@@ -123,6 +140,8 @@ bool ResultsParser::available()
         return true;
     if (m_sourceDone)
         return false;
+    if (m_lineMode)
+        keepHead(m_end);
     settleRecords();
     m_readBefore += m_end - m_buffer.get();
     if (m_end - m_buffer.get() == m_bufferSize && m_bufferSize < kLargeBuffer)
@@ -136,6 +155,7 @@ bool ResultsParser::available()
     // What the fast path reads past the end is then never left unset.
     std::memset(m_buffer.get() + got + 1, 0, kBufferPadding - 1);
     m_sourceDone = got == 0;
+    m_headFrom = m_pos;
     listFeeds();
     return got > 0;
 }
@@ -561,6 +581,8 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
     LinePlace place;
     place.number = firstNumber;
     LineRecord line;
+    m_headFrom = m_pos;
+    m_headSize = 0;
     while (available()) {
         place.start = offset();
         LineFault fault;
@@ -573,12 +595,42 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
         if (!fault)
             fault = toLineRecord(record, line);
         place.end = offset();
-        if (fault)
-            sink.skipped(place, fault);
-        else
+        if (fault) {
+            keepHead(m_pos);
+            sink.skipped(place, fault, lineHead(place));
+        } else {
             sink.record(place, line);
+        }
         ++place.number;
+        m_headFrom = m_pos;
+        m_headSize = 0;
     }
+}
+
+// Keeps the line's bytes up to `to`, as far as there is room.
+void ResultsParser::keepHead(const char *to)
+{
+    const qint64 room = qint64(m_head.size()) - m_headSize;
+    const qint64 size = std::min<qint64>(to - m_headFrom, room);
+    if (size > 0) {
+        std::memcpy(m_head.data() + m_headSize, m_headFrom, size_t(size));
+        m_headSize += int(size);
+    }
+    m_headFrom = to;
+}
+
+// The line kept whole holds its line end, which is left out; a longer one is cut.
+LineHead ResultsParser::lineHead(const LinePlace &place)
+{
+    qint64 size = m_headSize;
+    if (size == place.end - place.start && place.ended) {
+        if (size > 0 && m_head[size_t(size - 1)] == '\n')
+            --size;
+        if (size > 0 && m_head[size_t(size - 1)] == '\r')
+            --size;
+    }
+    const bool cut = size > LineHead::kKept;
+    return {std::string_view(m_head.data(), size_t(cut ? LineHead::kKept : size)), cut};
 }
 
 // The fast path takes a quoted name up to its closing quote, as records are read in the strict
@@ -638,11 +690,12 @@ LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
     for (int field = 1; field < kFields - 1; ++field) {
         const int score = lineScore(bytes(field));
         if (score == kNotAScore)
-            return {LineFault::NotAScore, quint8(field + 1)};
+            return {isNumber(bytes(field), false) ? LineFault::ScoreTooLarge : LineFault::NotAScore,
+                    quint8(field + 1)};
         line.scores[size_t(field - 1)] = static_cast<qint16>(score);
     }
     const std::string_view total = bytes(kFields - 1);
     if (cachedTotal(total.data(), qint64(total.size()), &line.total) == kNotATotal)
-        return {LineFault::NotATotal, kFields};
+        return {isNumber(total, true) ? LineFault::TotalTooLarge : LineFault::NotATotal, kFields};
     return {};
 }

@@ -28,7 +28,8 @@
 // rules, and hands each to a sink: as a record, or as a skipped line with the reason. A line
 // end always ends its line there, inside quotes too; a field longer than kMaxField, a count of
 // fields other than eight, a score that is not a whole number in -32768 .. 32767 or a total
-// that parseTotal refuses make the line skipped, and reading goes on with the next line.
+// that parseTotal refuses make the line skipped, handed out with its first bytes, and reading
+// goes on with the next line.
 class ResultsParser
 {
 public:
@@ -119,6 +120,8 @@ private:
     static bool nameHoldsLineEnd(const RawRecord &record);
     LineFault toLineRecord(const RawRecord &record, LineRecord &line);
     qint64 offset() const { return m_readBefore + (m_pos - m_buffer.get()); }
+    void keepHead(const char *to);
+    LineHead lineHead(const LinePlace &place);
     StoredResult decode(const RawRecord &record);
 
     ByteSource &m_source;
@@ -129,6 +132,11 @@ private:
     const char *m_end = nullptr;
     bool m_sourceDone = false;
     bool m_lineMode = false;
+    // The lenient reader's line so far, up to a line end beyond LineHead::kKept bytes: the
+    // bytes kept, and where in the buffer the rest starts.
+    std::array<char, LineHead::kKept + 2> m_head;
+    int m_headSize = 0;
+    const char *m_headFrom = nullptr;
     qint64 m_readBefore = 0; // bytes of the input before the buffered ones
     bool m_avx2;
     // The places of the buffer's line feeds in order (see listFeeds).

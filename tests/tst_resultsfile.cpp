@@ -274,7 +274,10 @@ void ResultsFileTest::appendStartsALineOfItsOwn()
         {
             names << ResultsParser::fieldText(codePage, record.name);
         }
-        void skipped(const LinePlace &, LineFault) override { names << "skipped"; }
+        void skipped(const LinePlace &, LineFault, const LineHead &) override
+        {
+            names << "skipped";
+        }
     } lines;
     PieceSource source(bytes, bytes.size() + 1);
     ResultsParser(source).readLines(lines);

@@ -5,6 +5,7 @@
 //
 // Usage: screenshots OUTPUT_FOLDER   (run it under a real or virtual X server)
 
+#include "courserules.h"
 #include "cp1251.h"
 #include "dd.h"
 #include "dialogs.h"
@@ -130,7 +131,9 @@ QByteArray madeUpClass(const std::vector<const char16_t *> &names)
             bytes += '"' + codePage.encode(QString::fromUtf16(name)) + '"';
             for (int score : scores)
                 bytes += ',' + QByteArray::number(score);
-            bytes += ',' + QByteArray::number(next(25)) + ',' + QByteArray::number(next(13));
+            // The mouse caught or not; one to eight flags sorted.
+            bytes += ',' + QByteArray::number(next(2) * CourseRules::kCatchScore) + ',' +
+                     QByteArray::number(CourseRules::sortScore(1 + next(8)));
             const int sum = scores[0] + scores[1] + scores[2] + scores[3];
             bytes += ',' + QByteArray::number(sum / 8.0, 'g', 10) + "\r\n";
         }

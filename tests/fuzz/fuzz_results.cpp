@@ -4,9 +4,9 @@
 // it, and without), with the bytes handed out whole or in small pieces, must agree on every
 // outcome, and nothing may crash, hang or read out of bounds (the build adds AddressSanitizer
 // and UndefinedBehaviorSanitizer). The lenient reader must agree with itself in the same ways,
-// account for every byte, and take a line as a record only where the strict reader reads that
-// line alone as the same record. The same bytes as a name: the line written for it must stay
-// one record that reads back.
+// account for every byte, hand out a skipped line's start as it is in the input, and take a line
+// as a record only where the strict reader reads that line alone as the same record. The same bytes
+// as a name: the line written for it must stay one record that reads back.
 #include "linelog.h"
 #include "piecesource.h"
 #include "resultlist.h"
@@ -71,8 +71,17 @@ void checkLenient(const uint8_t *data, size_t size, qint64 piece)
     for (const LineLog::Line &line : general.lines) {
         check(line.place.start == end && line.place.end > end);
         end = line.place.end;
-        if (!line.isRecord)
+        if (!line.isRecord) {
+            // A skipped line's start is its bytes up to its line end, cut only where it is long.
+            const std::string_view bytes(reinterpret_cast<const char *>(data) + line.place.start,
+                                         size_t(end - line.place.start));
+            const size_t text = bytes.find_first_of("\r\n");
+            const size_t shown = std::min(text, bytes.size());
+            check(bytes.starts_with(line.head) &&
+                  line.head.size() == std::min(shown, size_t(LineHead::kKept)) &&
+                  line.cut == (shown > LineHead::kKept));
             continue;
+        }
         const Outcome alone =
             read(data + line.place.start, size_t(end - line.place.start), Path::General, 1 << 20);
         check(alone && alone->first == 1);

@@ -21,6 +21,8 @@ public:
         double total = 0;
         std::string name;
         TextEncoding encoding = TextEncoding::Cp1251; // the name's, as the follower told it
+        std::string head;                             // a skipped line's start
+        bool cut = false;
     };
 
     std::vector<Line> lines;
@@ -38,15 +40,16 @@ public:
     void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
     void record(const LinePlace &place, const LineRecord &record) override
     {
-        add({place, true, {}, record.scores, record.total, std::string(record.name), m_encoding});
+        add({place, true, {}, record.scores, record.total, std::string(record.name), m_encoding,
+             {}, false});
     }
-    void skipped(const LinePlace &place, LineFault fault) override
+    void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
-        add({place, false, fault, {}, 0, {}});
+        add({place, false, fault, {}, 0, {}, m_encoding, std::string(head.bytes), head.cut});
     }
 
-    // The same lines with the same numbers, reasons, scores, totals (to the bit) and names; with
-    // `places`, over the same bytes too.
+    // The same lines with the same numbers, reasons, scores, totals (to the bit), names and
+    // skipped lines' starts; with `places`, over the same bytes too.
     bool same(const LineLog &other, bool places) const
     {
         if (lines.size() != other.lines.size())
@@ -56,7 +59,8 @@ public:
             const Line &b = other.lines[i];
             if (a.place.number != b.place.number || a.place.ended != b.place.ended ||
                 a.isRecord != b.isRecord || a.fault != b.fault || a.scores != b.scores ||
-                std::memcmp(&a.total, &b.total, sizeof(double)) != 0 || a.name != b.name)
+                std::memcmp(&a.total, &b.total, sizeof(double)) != 0 || a.name != b.name ||
+                a.head != b.head || a.cut != b.cut)
                 return false;
             if (places && (a.place.start != b.place.start || a.place.end != b.place.end))
                 return false;

@@ -1,0 +1,36 @@
+#include "recordscsv.h"
+
+#include "csvwriter.h"
+#include "totaltext.h"
+
+void RecordsCsv::writeTitles(CsvWriter &csv)
+{
+    for (int column : kColumns)
+        csv.addText(RecordsModel::title(column));
+    csv.endRow();
+}
+
+void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
+{
+    for (int column : kColumns) {
+        switch (column) {
+        case RecordsModel::File:
+            csv.addField(row.file);
+            break;
+        case RecordsModel::Line:
+            csv.addNumber(row.line);
+            break;
+        case RecordsModel::Name:
+            csv.addField(row.name);
+            break;
+        case RecordsModel::Total: {
+            char total[kTotalChars];
+            csv.addField(QByteArrayView(total, writeTotal(row.total, total) - total));
+            break;
+        }
+        default:
+            csv.addNumber(row.scores[size_t(column - RecordsModel::Left)]);
+        }
+    }
+    csv.endRow();
+}

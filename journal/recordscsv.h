@@ -1,0 +1,33 @@
+#pragma once
+
+#include "recordsmodel.h"
+
+#include <QByteArrayView>
+#include <array>
+
+class CsvWriter;
+
+// The records as CSV, one layout for the journal's «Сохранить записи в CSV» and for --export,
+// which scripts read: the file and the line, the name, the six scores, and the total with a
+// period whatever the locale.
+namespace RecordsCsv {
+
+constexpr std::array<int, RecordsModel::ColumnCount> kColumns = {
+    RecordsModel::File,  RecordsModel::Line,   RecordsModel::Name, RecordsModel::Left,
+    RecordsModel::Right, RecordsModel::Double, RecordsModel::Move, RecordsModel::Game1,
+    RecordsModel::Game2, RecordsModel::Total};
+
+// The file and the name as CsvWriter::textField makes them.
+struct Row
+{
+    QByteArrayView file;
+    qint64 line = 0;
+    QByteArrayView name;
+    std::array<qint16, 6> scores{};
+    double total = 0;
+};
+
+void writeTitles(CsvWriter &csv);
+void writeRow(CsvWriter &csv, const Row &row);
+
+} // namespace RecordsCsv
