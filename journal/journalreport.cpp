@@ -166,8 +166,7 @@ void JournalReport::measure(const QPagedPaintDevice &device)
     m_columns.assign(size_t(m_table.columnCount()), {});
     for (int column = 0; column < int(m_columns.size()); ++column) {
         Column &each = m_columns[size_t(column)];
-        const QString heading =
-            m_table.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const QString heading = headingText(column);
         each.word = widestWord(heading, fonts.heading);
         each.heading = fonts.heading.horizontalAdvance(heading);
         each.right = m_rows > 0 && m_table.index(0, column)
@@ -310,13 +309,21 @@ void JournalReport::layOut(const QPagedPaintDevice &device)
     }
 }
 
+// A table may head a column in two lines to keep it narrow on the screen; the report wraps
+// headings itself, at their blanks.
+QString JournalReport::headingText(int column) const
+{
+    return m_table.headerData(column, Qt::Horizontal, Qt::DisplayRole)
+        .toString()
+        .replace(u'\n', u' ');
+}
+
 JournalReport::Row JournalReport::header() const
 {
     Row cells;
     for (int column = 0; column < int(m_columns.size()); ++column)
-        cells.push_back(
-            wrapped(m_table.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
-                    m_fonts->heading, m_columns[size_t(column)].width - 2 * m_padding));
+        cells.push_back(wrapped(headingText(column), m_fonts->heading,
+                                m_columns[size_t(column)].width - 2 * m_padding));
     return cells;
 }
 

@@ -76,6 +76,7 @@ private:
     // units, which is more than `width` when the smallest widths do not fit and the report is
     // drawn smaller.
     qreal fitColumns(qreal width);
+    QString headingText(int column) const;
     Row header() const;
     Row row(int index) const;
     qreal height(const Row &row, const QFontMetricsF &metrics) const;

@@ -723,8 +723,7 @@ void JournalWindow::saveTablePdf()
     // Written whole or not at all, and never over a results file, as a CSV table is.
     CsvFile file;
     if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes ||
-        !report().writePdf(file) ||
-        !file.commit())
+        !report().writePdf(file) || !file.commit())
         showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
                         .arg(FilePath::shown(path), file.errorString()));
 }
