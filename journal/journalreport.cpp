@@ -153,6 +153,15 @@ QStringList JournalReport::title() const
     return lines;
 }
 
+bool JournalReport::going(qint64 done)
+{
+    // Asked every so many rows: a call for each would cost more than the row.
+    constexpr qint64 kEvery = 256;
+    if (!m_stopped && m_progress && ++m_steps % kEvery == 0)
+        m_stopped = !m_progress(done, 3 * qint64(m_rows));
+    return !m_stopped;
+}
+
 void JournalReport::measure(const QPagedPaintDevice &device)
 {
     if (m_fonts && m_resolution == device.logicalDpiX())
@@ -174,6 +183,8 @@ void JournalReport::measure(const QPagedPaintDevice &device)
                                        .value<Qt::Alignment>()
                                        .testFlag(Qt::AlignRight);
         for (int row = 0; row < m_rows; ++row) {
+            if (!going((qint64(m_rows) * column + row) / qint64(m_columns.size())))
+                return;
             const QString text = m_table.index(row, column).data().toString();
             const qreal whole = fonts.body.horizontalAdvance(text);
             each.whole = std::max(each.whole, whole);
@@ -300,6 +311,8 @@ void JournalReport::layOut(const QPagedPaintDevice &device)
     qreal top = titleHeight() + headerHeight;
     m_pageStarts = {0};
     for (int index = 0; index < m_rows; ++index) {
+        if (!going(m_rows + index))
+            return;
         const qreal rowHeight = height(row(index), m_fonts->body);
         if (top + rowHeight > m_page.height() - foot && index > m_pageStarts.back()) {
             m_pageStarts.push_back(index);
@@ -425,15 +438,21 @@ void JournalReport::paintRow(QPainter &painter, const Row &row, qreal top, bool 
 bool JournalReport::print(QPagedPaintDevice &device, int first, int last, bool reversed)
 {
     layOut(device);
+    if (m_stopped)
+        return false;
     first = first > 0 ? std::min(first, pageCount()) : 1;
     last = last > 0 ? std::clamp(last, first, pageCount()) : pageCount();
     QPainter painter;
     if (!painter.begin(&device))
         return false;
     for (int page = first; page <= last; ++page) {
-        if (page > first && !device.newPage())
+        const int index = (reversed ? first + last - page : page) - 1;
+        if (!going(2 * qint64(m_rows) + m_pageStarts[size_t(index)]) ||
+            (page > first && !device.newPage())) {
+            painter.end();
             return false;
-        paintPage(painter, (reversed ? first + last - page : page) - 1);
+        }
+        paintPage(painter, index);
     }
     return painter.end();
 }

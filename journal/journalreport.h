@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,9 +31,18 @@ public:
     // A row as printed: each cell's lines, top to bottom.
     using Row = std::vector<QStringList>;
 
+    // Told how far measuring, laying out and painting have come, in rows of the table three
+    // times over; returns false to stop.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+
     // `files`: the names the tables show for the files the journal reads.
     JournalReport(const JournalFilter &table, const QString &subject, const QStringList &files,
                   const QDateTime &made);
+
+    // A large table takes seconds: the window shows how far it is, and may stop it. A report
+    // stopped lays out and paints nothing more.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+    bool stopped() const { return m_stopped; }
 
     // What the table is, which files it comes from, and when it was made, a line each.
     QStringList title() const;
@@ -69,6 +79,8 @@ private:
         QFontMetricsF title;
     };
 
+    // False once the progress asked to stop.
+    bool going(qint64 done);
     void measure(const QPagedPaintDevice &device);
     // The page's width and height, without its margins, at the device's resolution.
     QSizeF pageSize(const QPagedPaintDevice &device, QPageLayout::Orientation orientation) const;
@@ -101,4 +113,7 @@ private:
     QSizeF m_page;                 // in the report's units
     std::vector<int> m_pageStarts; // the first row of each page
     int m_rows = 0;
+    Progress m_progress;
+    qint64 m_steps = 0;
+    bool m_stopped = false;
 };

@@ -29,6 +29,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
@@ -491,6 +492,11 @@ void JournalWindow::updateTitle()
 
 void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
 {
+    // A report reads the rows it measured again when it paints them.
+    if (m_reporting) {
+        m_heldBatches.push_back(batch);
+        return;
+    }
     if (batch->records.size() >= kLargeBatch && m_recordsFilter->sortColumn() >= 0) {
         m_heldSortColumn = m_recordsFilter->sortColumn();
         m_heldSortOrder = m_recordsFilter->sortOrder();
@@ -698,32 +704,75 @@ JournalReport JournalWindow::report() const
 void JournalWindow::printTable()
 {
     QPrinter printer(QPrinter::HighResolution);
-    // The dialog offers the turn that suits the table; the person may choose the other.
-    printer.setPageOrientation(report().orientation(printer));
+    {
+        // The dialog offers the turn that suits the table; the person may choose the other.
+        JournalReport measured = report();
+        withProgress(measured, [&] {
+            printer.setPageOrientation(measured.orientation(printer));
+            return true;
+        });
+        if (measured.stopped())
+            return;
+    }
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(recordsShown() ? QStringLiteral("Печать записей")
                                          : QStringLiteral("Печать учеников"));
     if (dialog.exec() != QDialog::Accepted)
         return;
     // Made anew: the table may have grown while the dialog was open.
-    if (!report().print(printer, printer.fromPage(), printer.toPage(),
-                        printer.pageOrder() == QPrinter::LastPageFirst))
+    JournalReport printed = report();
+    if (!withProgress(printed,
+                      [&] {
+                          return printed.print(printer, printer.fromPage(), printer.toPage(),
+                                               printer.pageOrder() == QPrinter::LastPageFirst);
+                      }) &&
+        !printed.stopped())
         showProblem(QStringLiteral("Не удалось напечатать таблицу."));
+}
+
+bool JournalWindow::withProgress(JournalReport &report, const std::function<bool()> &work)
+{
+    QProgressDialog progress(QStringLiteral("Таблица готовится к печати…"),
+                             QStringLiteral("Остановить"), 0, 1000, this);
+    progress.setWindowTitle(QStringLiteral("Журнал результатов"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    report.setProgress([&progress](qint64 done, qint64 total) {
+        progress.setValue(int(done * 1000 / std::max<qint64>(total, 1)));
+        return !progress.wasCanceled();
+    });
+    m_reporting = true;
+    const bool done = work();
+    m_reporting = false;
+    progress.reset();
+    for (const std::shared_ptr<JournalBatch> &batch : std::exchange(m_heldBatches, {}))
+        apply(batch);
+    return done;
 }
 
 void JournalWindow::saveTablePdf()
 {
     const QString suggested =
         recordsShown() ? QStringLiteral("записи.pdf") : QStringLiteral("ученики.pdf");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"),
-                                                      QDir::home().filePath(suggested),
-                                                      QStringLiteral("Документ PDF (*.pdf)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Сохранить в PDF"),
+        QDir(lastFolder(QStringLiteral("saveFolder"))).filePath(suggested),
+        QStringLiteral("Документ PDF (*.pdf)"));
     if (path.isEmpty())
         return;
+    rememberFolder(QStringLiteral("saveFolder"), path);
     // Written whole or not at all, and never over a results file, as a CSV table is.
     CsvFile file;
-    if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes ||
-        !report().writePdf(file) || !file.commit())
+    if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes) {
+        showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
+                        .arg(FilePath::shown(path), file.errorString()));
+        return;
+    }
+    JournalReport saved = report();
+    const bool written = withProgress(saved, [&] { return saved.writePdf(file); });
+    if (saved.stopped())
+        return; // the temporary file goes with `file`
+    if (!written || !file.commit())
         showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
                         .arg(FilePath::shown(path), file.errorString()));
 }

@@ -7,7 +7,9 @@
 #include <QMainWindow>
 #include <QThread>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class JournalFilter;
 class JournalLoader;
@@ -86,6 +88,10 @@ private:
     bool recordsShown() const;
     void printTable();
     void saveTablePdf();
+    // Runs `work` on `report` under a progress dialog with a button to stop it, and returns what
+    // it returned. The tables do not change meanwhile: batches read in the time wait until it
+    // is done.
+    bool withProgress(JournalReport &report, const std::function<bool()> &work);
 
     RecordsModel *m_records;
     PupilsModel *m_pupils;
@@ -117,6 +123,9 @@ private:
     // While a large read goes on, the records stay in file order and are sorted once at its end.
     int m_heldSortColumn = -1;
     Qt::SortOrder m_heldSortOrder = Qt::AscendingOrder;
+
+    bool m_reporting = false;
+    std::vector<std::shared_ptr<JournalBatch>> m_heldBatches;
 
     QThread m_thread;
     JournalLoader *m_loader;

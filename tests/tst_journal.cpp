@@ -1191,6 +1191,11 @@ void JournalTest::report()
     QVERIFY(report.writePdf(pdf));
     QVERIFY(pdf.data().startsWith("%PDF"));
     QVERIFY(report.pageCount() >= 2);
+    JournalReport stopped = window.report();
+    stopped.setProgress([](qint64, qint64) { return false; });
+    QBuffer nothing;
+    nothing.open(QIODevice::WriteOnly);
+    QVERIFY(!stopped.writePdf(nothing) && stopped.stopped());
 
     int row = 0;
     bool wrapped = false;
