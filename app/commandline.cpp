@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -239,4 +240,11 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         result.resultsPath = path;
     }
     return result;
+}
+
+int CommandLine::print(const Result &result)
+{
+    const bool answer = result.action == Action::ShowHelp || result.action == Action::ShowVersion;
+    std::fputs(FilePath::encode(result.message).constData(), answer ? stdout : stderr);
+    return result.exitStatus;
 }

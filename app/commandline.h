@@ -31,4 +31,7 @@ public:
 
     // `arguments` as main() gets them, the program's name first.
     static Result parse(const QStringList &arguments);
+    // Writes the result's message as its bytes: help and the version on standard output, the
+    // rest on standard error. Returns the exit status.
+    static int print(const Result &result);
 };
