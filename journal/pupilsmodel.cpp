@@ -220,6 +220,8 @@ QVariant PupilsModel::headerData(int section, Qt::Orientation orientation, int r
     }
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return explanation(section);
+    if (orientation == Qt::Horizontal && role == TypedRole)
+        return section == Name;
     return JournalTable::headerData(section, orientation, role);
 }
 

@@ -335,6 +335,8 @@ QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int 
         return title(section);
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return explanation(section);
+    if (orientation == Qt::Horizontal && role == TypedRole)
+        return section == Name || section == File;
     return JournalTable::headerData(section, orientation, role);
 }
 
