@@ -1,5 +1,9 @@
 #pragma once
 
+// app/: the two programs' main(), the course's (main.cpp, which hands --journal over to the
+// journal's program) and the journal's (journalmain.cpp), and what both start with: this
+// command line and Qt's own translations.
+
 #include <QString>
 #include <QStringList>
 

@@ -1,5 +1,9 @@
 #pragma once
 
+// journal/: the teacher's journal, on the results library, Qt Widgets, Qt Charts and Qt Print
+// Support: the models over the records, the filter, the chart, the window, the CSV export and
+// the printed report. Only the journal's own program links it.
+
 #include "filefollower.h"
 #include "journalbatch.h"
 #include "journalreport.h"
