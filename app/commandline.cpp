@@ -1,10 +1,12 @@
 #include "commandline.h"
 
 #include "filepath.h"
+#include "openedfile.h"
 #include "resultsfile.h"
 
 #include <QCommandLineParser>
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -212,15 +214,20 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
             return usageError(QStringLiteral("после «--results» не указано значение"));
         // Checked by the bytes the program will open, which Qt's own file names would change.
         struct stat status = {};
+        // Looked at, not opened: opening a device may already do something.
         if (::stat(FilePath::encode(path).constData(), &status) == 0) {
-            if (S_ISDIR(status.st_mode))
+            switch (OpenedFile::kindOf(status)) {
+            case OpenedFile::Kind::Folder:
                 return resultsFileError(
                     QStringLiteral("Вместо файла результатов указана папка «%1»."), path);
-            // A device or a pipe would swallow the pupils' lines or never end a read.
-            if (!S_ISREG(status.st_mode))
+            case OpenedFile::Kind::Other:
+                // A device or a pipe would swallow the pupils' lines or never end a read.
                 return resultsFileError(
                     QStringLiteral("Вместо файла результатов указано устройство или канал «%1»."),
                     path);
+            default:
+                break;
+            }
         } else if (errno != EACCES) {
             // Without the right to look, the first append says what is wrong.
             const QString folder = folderOf(path);
@@ -233,4 +240,11 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         result.resultsPath = path;
     }
     return result;
+}
+
+int CommandLine::print(const Result &result)
+{
+    const bool answer = result.action == Action::ShowHelp || result.action == Action::ShowVersion;
+    std::fputs(FilePath::encode(result.message).constData(), answer ? stdout : stderr);
+    return result.exitStatus;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+// app/: the two programs' main(), the course's (main.cpp, which hands --journal over to the
+// journal's program) and the journal's (journalmain.cpp), and what both start with: this
+// command line and Qt's own translations.
+
 #include <QString>
 #include <QStringList>
 
@@ -31,4 +35,7 @@ public:
 
     // `arguments` as main() gets them, the program's name first.
     static Result parse(const QStringList &arguments);
+    // Writes the result's message as its bytes: help and the version on standard output, the
+    // rest on standard error. Returns the exit status.
+    static int print(const Result &result);
 };

@@ -1,17 +1,14 @@
 #include "commandline.h"
 #include "dialogs.h"
 #include "filepath.h"
-#include "journalexport.h"
-#include "journalwindow.h"
+#include "journalhandover.h"
 #include "program.h"
 #include "qttranslation.h"
 #include "resultsfile.h"
 #include "runtime.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLocale>
-#include <cstdio>
 
 namespace {
 
@@ -33,22 +30,18 @@ int main(int argc, char *argv[])
     const CommandLine::Result command = CommandLine::parse(arguments);
     switch (command.action) {
     case CommandLine::Action::Run:
-    case CommandLine::Action::Journal:
         break;
-    case CommandLine::Action::Export: {
-        QFile errors;
-        if (!errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return JournalExport::FileUnreadable;
-        return JournalExport::run(command.journalFiles, command.exportPath, errors);
-    }
+    case CommandLine::Action::Journal:
+    case CommandLine::Action::Export:
+        // The journal is a program of its own, so that the course never loads its libraries.
+        return JournalHandover::exec(argv);
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
-        std::fputs(FilePath::encode(command.message).constData(), stdout);
-        return command.exitStatus;
     case CommandLine::Action::BadUsage:
+        return CommandLine::print(command);
     case CommandLine::Action::BadResultsFile:
-        std::fputs(FilePath::encode(command.message).constData(), stderr);
-        if (command.action == CommandLine::Action::BadUsage || !hasDisplay())
+        CommandLine::print(command);
+        if (!hasDisplay())
             return command.exitStatus;
         break;
     }
@@ -56,16 +49,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
     QtTranslation::install(QLocale());
-    if (command.action == CommandLine::Action::Journal) {
-        // A window of its own in the dock, under the journal's desktop entry.
-        QApplication::setApplicationName(QStringLiteral("mouse-tutor-journal"));
-        QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor.Journal"));
-        Program::loadPictures();
-        JournalWindow journal;
-        journal.openFiles(command.journalFiles);
-        journal.show();
-        return QApplication::exec();
-    }
     // The names a desktop shell finds the installed desktop entry by, and with it the icon, for
     // every window: the application id under Wayland, the window class (the desktop entry's
     // StartupWMClass, plain ASCII as X11 wants) under X11. No window title is made from them.

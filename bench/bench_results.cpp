@@ -71,10 +71,11 @@ int generate(const char *path, long lines)
         seed = seed * 1103515245u + 12345u;
         return int((seed >> 16) % unsigned(bound));
     };
+    const auto score = [&next](int bound) { return qint16(next(bound)); };
     std::vector<QByteArray> pool(4096);
     for (QByteArray &line : pool) {
-        ResultRecord record{names[next(6)], next(11), next(11), next(11),
-                            next(12),       next(30), next(13), 0};
+        ResultRecord record{names[next(6)], score(11), score(11), score(11),
+                            score(12),      score(30), score(13), 0};
         record.Resul = (record.L + record.R + record.Dbl + record.M) / 8.0;
         line = ResultsFile::formatLine(record);
     }

@@ -1,6 +1,7 @@
 #include "csvfile.h"
 
 #include "filepath.h"
+#include "openedfile.h"
 #include "systemerror.h"
 
 #include <QRandomGenerator>
@@ -82,14 +83,15 @@ CsvFile::Opened CsvFile::start(const QString &path, const QStringList &sources)
     }
     const QByteArray name = FilePath::encode(path);
     const bool exists = ::stat(name.constData(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) {
+    if (exists && OpenedFile::kindOf(status) != OpenedFile::Kind::Plain) {
         // Neither created nor cut short: a pipe's reader takes the table, a device whatever it
         // takes. A pipe that nobody reads is refused at once rather than waited on.
-        const int fd = ::open(name.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            fail(errno);
+        OpenedFile device(name, O_WRONLY);
+        if (device.fd() < 0) {
+            fail(device.error());
             return Opened::Failed;
         }
+        const int fd = device.release();
         opened(fd, true);
         if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
             fail(errno);
@@ -148,7 +150,7 @@ qint64 CsvFile::writeData(const char *data, qint64 size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            setErrorString(SystemError::text(n < 0 ? errno : ENOSPC));
+            setErrorString(SystemError::text(n < 0 ? errno : ENOSPC, SystemError::Use::Write));
             return -1;
         }
         written += n;
@@ -180,7 +182,7 @@ bool CsvFile::commit()
 
 bool CsvFile::fail(int error)
 {
-    setErrorString(SystemError::text(error));
+    setErrorString(SystemError::text(error, SystemError::Use::Write));
     discard();
     return false;
 }

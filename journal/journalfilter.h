@@ -25,6 +25,8 @@ public:
 
     explicit JournalFilter(JournalTable &table, QObject *parent = nullptr);
 
+    const JournalTable &table() const { return m_table; }
+
     void setNameFilter(const QString &text, Match match = Match::Part);
     void setDoubtfulOnly(bool only);
 

@@ -1,6 +1,7 @@
 #include "journalreport.h"
 
 #include "journalfilter.h"
+#include "tablewriter.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -326,9 +327,7 @@ void JournalReport::layOut(const QPagedPaintDevice &device)
 // headings itself, at their blanks.
 QString JournalReport::headingText(int column) const
 {
-    return m_table.headerData(column, Qt::Horizontal, Qt::DisplayRole)
-        .toString()
-        .replace(u'\n', u' ');
+    return TableWriter::heading(m_table, column);
 }
 
 JournalReport::Row JournalReport::header() const

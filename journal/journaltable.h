@@ -9,6 +9,10 @@ class JournalTable : public QAbstractTableModel
     Q_OBJECT
 
 public:
+    // The horizontal header's data for this role says whether people typed the column's cells
+    // (a name, a file's name): written out, such a cell is text and never a formula.
+    static constexpr int TypedRole = Qt::UserRole;
+
     using QAbstractTableModel::QAbstractTableModel;
 
     // Rows with the same name share an id below nameCount().

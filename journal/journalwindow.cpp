@@ -1,16 +1,15 @@
 #include "journalwindow.h"
 
 #include "csvfile.h"
-#include "csvwriter.h"
 #include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
 #include "plaintext.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
-#include "recordscsv.h"
 #include "recordsmodel.h"
 #include "skippedmodel.h"
+#include "tablewriter.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -320,42 +319,13 @@ bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
     }
     if (auto *view = qobject_cast<QTableView *>(watched);
         view && key->matches(QKeySequence::Copy)) {
-        const QString text = copiedRows(*view);
+        const QString text =
+            TableWriter::copiedRows(*view->model(), view->selectionModel()->selectedRows());
         if (!text.isEmpty())
             QGuiApplication::clipboard()->setText(text);
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-QString JournalWindow::copiedRows(const QTableView &view)
-{
-    const QAbstractItemModel &model = *view.model();
-    QModelIndexList rows = view.selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        return {};
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    // A tab or a line end in a cell would start another cell or row.
-    const auto cell = [](QString text) {
-        for (QChar &c : text) {
-            if (c == u'\t' || c == u'\n' || c == u'\r')
-                c = u' ';
-        }
-        return text;
-    };
-    QStringList lines;
-    QStringList cells;
-    for (int column = 0; column < model.columnCount(); ++column)
-        cells << cell(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    lines << cells.join(u'\t');
-    for (const QModelIndex &row : std::as_const(rows)) {
-        cells.clear();
-        for (int column = 0; column < model.columnCount(); ++column)
-            cells << cell(model.index(row.row(), column).data().toString());
-        lines << cells.join(u'\t');
-    }
-    return lines.join(u'\n') + u'\n';
 }
 
 void JournalWindow::buildMenus()
@@ -611,50 +581,8 @@ void JournalWindow::rememberFolder(const QString &key, const QString &path)
 
 bool JournalWindow::saveCsv(Table table, const QString &path, QString *problem)
 {
-    CsvFile file;
-    if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes) {
-        if (problem)
-            *problem = file.errorString();
-        return false;
-    }
-    CsvWriter csv(file);
-    if (table == Table::Records) {
-        // Names and file names are typed by people; a name is made a field once.
-        std::vector<QByteArray> names(size_t(m_records->nameCount()));
-        std::vector<QByteArray> files;
-        for (int each = 0; each < m_records->fileCount(); ++each)
-            files.push_back(CsvWriter::textField(m_records->filePath(each)));
-        RecordsCsv::writeTitles(csv);
-        for (int row = 0; row < m_recordsFilter->rowCount(); ++row) {
-            const JournalRecord &record = m_records->record(
-                m_recordsFilter->mapToSource(m_recordsFilter->index(row, 0)).row());
-            QByteArray &name = names[record.name];
-            if (name.isNull())
-                name = CsvWriter::textField(m_records->name(record.name));
-            RecordsCsv::writeRow(
-                csv, {files[record.file], record.line, name, record.scores, record.total});
-        }
-    } else {
-        const int columns = m_pupilsFilter->columnCount();
-        for (int column = 0; column < columns; ++column)
-            csv.addText(PupilsModel::title(column));
-        csv.endRow();
-        for (int row = 0; row < m_pupilsFilter->rowCount(); ++row) {
-            for (int column = 0; column < columns; ++column) {
-                const QString value = m_pupilsFilter->index(row, column).data().toString();
-                // Names are typed by people; every other cell is made here.
-                csv.addField(column == PupilsModel::Name ? CsvWriter::textField(value)
-                                                         : CsvWriter::plainField(value));
-            }
-            csv.endRow();
-        }
-    }
-    if (!csv.finish() || !file.commit()) {
-        if (problem)
-            *problem = file.errorString();
-        return false;
-    }
-    return true;
+    return TableWriter::saveCsv(table == Table::Records ? *m_recordsFilter : *m_pupilsFilter,
+                                *m_records, path, problem);
 }
 
 void JournalWindow::chooseCsv(Table table)

@@ -1,5 +1,9 @@
 #pragma once
 
+// journal/: the teacher's journal, on the results library, Qt Widgets, Qt Charts and Qt Print
+// Support: the models over the records, the filter, the chart, the window, the CSV export and
+// the printed report. Only the journal's own program links it.
+
 #include "filefollower.h"
 #include "journalbatch.h"
 #include "journalreport.h"
@@ -45,15 +49,12 @@ public:
     // Its records, pupils and skipped lines go, and it is no longer followed.
     void closeFile(int file);
 
-    // What the filter shows of the table, as CSV; false, with the reason, when it was not saved.
-    // The records are written as --export writes them (see RecordsCsv).
+    // What the filter shows of the table, as CSV (see TableWriter); false, with the reason, when
+    // it was not saved.
     bool saveCsv(Table table, const QString &path, QString *problem = nullptr);
     // The table of the tab shown, as the filter shows it, for printing: the records, or the
     // pupils (also under the chart).
     JournalReport report() const;
-    // The rows selected in a table as text for a spreadsheet: a row of headings, then a line
-    // for each row with its cells as shown, between tabs.
-    static QString copiedRows(const QTableView &view);
 
 signals:
     // Every file has been looked at, and what was read is in the tables.

@@ -3,6 +3,7 @@
 #include "collationranks.h"
 #include "courserules.h"
 #include "plaintext.h"
+#include "recordfields.h"
 #include "recordsmodel.h"
 #include "totaltext.h"
 
@@ -10,9 +11,21 @@
 
 namespace {
 
-constexpr std::array<const char16_t *, PupilsModel::ColumnCount> kTitles = {
-    u"Имя",    u"Попыток", u"Первый итог", u"Лучший итог", u"Последний итог", u"Левая",
-    u"Правая", u"Двойной", u"Движ",        u"Игра 1",      u"Игра 2",         u"Курс пройден"};
+// The name and the best scores are headed as the record's fields are.
+using RecordFields::kTitles;
+constexpr std::array<const char16_t *, PupilsModel::ColumnCount> kColumnTitles = {
+    kTitles[RecordFields::Name],
+    u"Попыток",
+    u"Первый итог",
+    u"Лучший итог",
+    u"Последний итог",
+    kTitles[RecordFields::Left],
+    kTitles[RecordFields::Right],
+    kTitles[RecordFields::Double],
+    kTitles[RecordFields::Move],
+    kTitles[RecordFields::Game1],
+    kTitles[RecordFields::Game2],
+    u"Курс пройден"};
 
 quint64 placeOf(const JournalRecord &record)
 {
@@ -32,7 +45,7 @@ PupilsModel::PupilsModel(const RecordsModel &records, QObject *parent)
 
 QString PupilsModel::title(int column)
 {
-    return QString::fromUtf16(kTitles[size_t(column)]);
+    return QString::fromUtf16(kColumnTitles[size_t(column)]);
 }
 
 QString PupilsModel::explanation(int column)
@@ -207,6 +220,8 @@ QVariant PupilsModel::headerData(int section, Qt::Orientation orientation, int r
     }
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return explanation(section);
+    if (orientation == Qt::Horizontal && role == TypedRole)
+        return section == Name;
     return JournalTable::headerData(section, orientation, role);
 }
 

@@ -5,6 +5,7 @@
 #include "filepath.h"
 #include "namefold.h"
 #include "plaintext.h"
+#include "recordfields.h"
 #include "totaltext.h"
 
 #include <QApplication>
@@ -20,9 +21,9 @@ namespace {
 // Longer than any file name, and than most paths: only a path made to be absurd is cut.
 constexpr qsizetype kLongestShown = 1000;
 
-constexpr std::array<const char16_t *, RecordsModel::ColumnCount> kTitles = {
-    u"Имя",    u"Левая",  u"Правая", u"Двойной", u"Движ",
-    u"Игра 1", u"Игра 2", u"Итог",   u"Файл",    u"Строка"};
+// The record's fields, in their order, and then where it was read.
+static_assert(RecordsModel::Name == RecordFields::Name &&
+              RecordsModel::Total == RecordFields::Total);
 
 // What each score is, by the course.
 constexpr std::array<const char16_t *, 6> kScoreNames = {u"упражнение с левой кнопкой мыши",
@@ -142,7 +143,14 @@ RecordsModel::RecordsModel(QObject *parent) : JournalTable(parent) {}
 
 QString RecordsModel::title(int column)
 {
-    return QString::fromUtf16(kTitles[size_t(column)]);
+    switch (column) {
+    case File:
+        return QStringLiteral("Файл");
+    case Line:
+        return QStringLiteral("Строка");
+    default:
+        return RecordFields::title(column);
+    }
 }
 
 void RecordsModel::addFiles(const QStringList &paths)
@@ -327,6 +335,8 @@ QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int 
         return title(section);
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return explanation(section);
+    if (orientation == Qt::Horizontal && role == TypedRole)
+        return section == Name || section == File;
     return JournalTable::headerData(section, orientation, role);
 }
 

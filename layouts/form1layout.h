@@ -1,5 +1,8 @@
 #pragma once
 
+// layouts/: what each window of the course is made of, stored as plain data for the runtime
+// (positions in twips, captions, colours, fonts), and the paths of the pictures they show.
+
 #include "layout.h"
 
 // The course window.

@@ -2,19 +2,24 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 // An open file descriptor, closed when the handle goes.
 class FileHandle
 {
 public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
+    explicit FileHandle(int fd = -1) : m_fd(fd) {}
     ~FileHandle()
     {
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
+    FileHandle(FileHandle &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileHandle &operator=(FileHandle &&other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
 
     int fd() const { return m_fd; }
     // Closes now and returns 0 or the error number (a network file system may report a
@@ -25,6 +30,8 @@ public:
         m_fd = -1;
         return result == 0 || errno == EINTR ? 0 : errno;
     }
+    // The descriptor, no longer closed by the handle.
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;

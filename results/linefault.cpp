@@ -1,19 +1,15 @@
 #include "linefault.h"
 
+#include "recordfields.h"
 #include "resultsparser.h"
-
-#include <array>
 
 namespace {
 
-// The columns as the results table heads them.
-constexpr std::array<const char16_t *, 8> kFieldNames = {u"Имя",  u"Левая",  u"Правая", u"Двойной",
-                                                         u"Движ", u"Игра 1", u"Игра 2", u"Итог"};
-
+// A field by its title, counted from 1.
 QString fieldName(int field)
 {
-    return field >= 1 && field <= 8 ? QString::fromUtf16(kFieldNames[size_t(field - 1)])
-                                    : QString::number(field);
+    return field >= 1 && field <= RecordFields::Count ? RecordFields::title(field - 1)
+                                                      : QString::number(field);
 }
 
 // "поле", "поля" or "полей", as a count of them takes it.

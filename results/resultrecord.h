@@ -1,18 +1,17 @@
 #pragma once
 
-#include "int16.h"
-
 #include <QString>
+#include <QtGlobal>
 
 // The record that "Результаты" appends to res.txt: the user's name, the six scores and the total.
 struct ResultRecord
 {
     QString Nam;
-    Int16 L;
-    Int16 R;
-    Int16 Dbl;
-    Int16 M;
-    Int16 G1;
-    Int16 G2;
+    qint16 L = 0;
+    qint16 R = 0;
+    qint16 Dbl = 0;
+    qint16 M = 0;
+    qint16 G1 = 0;
+    qint16 G2 = 0;
     double Resul = 0;
 };

@@ -3,9 +3,9 @@
 #include "appendfailure.h"
 #include "bytesource.h"
 #include "cp1251.h"
-#include "filehandle.h"
 #include "filelock.h"
 #include "filepath.h"
+#include "openedfile.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
 #include "systemerror.h"
@@ -46,11 +46,12 @@ int syncData(int fd)
     }
 }
 
+// A results file the program appends to is missing only when its folder is.
 QString reasonFor(int error)
 {
     if (error == ENOENT || error == ENOTDIR)
         return QStringLiteral("папка программы не найдена");
-    return SystemError::text(error);
+    return SystemError::text(error, SystemError::Use::Write);
 }
 
 // What goes before the line so that it starts a line of its own, from the file's last byte: a
@@ -117,14 +118,10 @@ QByteArray ResultsFile::formatLine(const ResultRecord &record)
 
 ResultList ResultsFile::LoadResults(const FileLock::Wait &wait) const
 {
-    // O_NONBLOCK: opening a pipe that somebody named res.txt must not wait for a writer.
-    FileHandle file(
-        ::open(FilePath::encode(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const OpenedFile file(m_path, O_RDONLY);
     if (file.fd() < 0)
         throw ResultsFailure("res.txt cannot be opened");
-    // Only a plain file is read: a pipe or a device could block or never end.
-    struct stat status = {};
-    if (::fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (!file.isPlain())
         throw ResultsFailure("res.txt is not a plain file");
     if (FileLock::lock(file.fd(), F_RDLCK, wait) == FileLock::Outcome::Busy)
         throw ResultsFailure("res.txt stays locked by another program");
@@ -145,19 +142,17 @@ void ResultsFile::AppendResult(const ResultRecord &record, const FileLock::Wait 
     // pipe opened for reading as well would take the line into its own buffer, where nobody
     // reads it. A file that may only be written (a drop box) is appended to without the look.
     const QByteArray name = FilePath::encode(m_path);
-    constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     struct stat status = {};
-    int fd = ::stat(name.constData(), &status) != 0 || S_ISREG(status.st_mode)
-                 ? ::open(name.constData(), O_RDWR | kFlags, 0666)
-                 : -1;
-    if (fd < 0)
-        fd = ::open(name.constData(), O_WRONLY | kFlags, 0666);
-    FileHandle file(fd);
+    OpenedFile file;
+    if (::stat(name.constData(), &status) != 0 || S_ISREG(status.st_mode))
+        file = OpenedFile(name, O_RDWR | O_APPEND | O_CREAT, 0666);
     if (file.fd() < 0)
-        throw AppendFailure(reasonFor(errno));
+        file = OpenedFile(name, O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (file.fd() < 0)
+        throw AppendFailure(reasonFor(file.error()));
     // Only a plain file is shared with other programs and locked; a device under that name
     // (a full disk's stand-in, say) is written as it is.
-    const bool plainFile = ::fstat(file.fd(), &status) == 0 && S_ISREG(status.st_mode);
+    const bool plainFile = file.isPlain();
     if (plainFile && FileLock::lock(file.fd(), F_WRLCK, wait) == FileLock::Outcome::Busy)
         throw AppendFailure(reasonFor(EAGAIN));
     // The size before writing, to take back a line that was only partly written: a half line

@@ -1,5 +1,10 @@
 #pragma once
 
+// results/: the results files, on Qt Core alone. Reading them, strictly for the results table
+// (ResultsParser::parse) and leniently for the journal (readLines, FileFollower), appending to
+// them, locks, paths as bytes, Windows-1251, the total's text, the course's rules and the
+// system's errors in Russian. Nothing here knows a window.
+
 #include "filelock.h"
 #include "resultlist.h"
 #include "resultrecord.h"

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "int16.h"
-
 #include <QString>
+#include <QtGlobal>
 
 // One record as read back from res.txt: the name and the six scores as the file holds them
 // (decimal integers in every line the program writes, anything in a file edited by hand), and
@@ -16,7 +15,7 @@ struct StoredResult
     QString M;
     QString G1;
     QString G2;
-    Int16 Resul;
+    qint16 Resul = 0;
 
     bool operator==(const StoredResult &) const = default;
 };

@@ -1,38 +1,44 @@
 #include "systemerror.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
-QString SystemError::text(int error)
+namespace {
+
+// The texts for reading, writing and starting a program; null where the program has no words of
+// its own for that use, and says the number and the system's words instead.
+struct ErrorText
 {
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("нет места на диске");
-    case EDQUOT:
-        return QStringLiteral("превышена дисковая квота");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нет прав на запись");
-    case EROFS:
-        return QStringLiteral("диск доступен только для чтения");
-    case EISDIR:
-        return QStringLiteral("под этим именем находится папка");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("нет такой папки");
-    case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя");
-    case EFBIG:
-        return QStringLiteral("файл слишком большой");
-    case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
-    case EAGAIN:
-        return QStringLiteral("файл занят другой программой");
-    case ENXIO:
-        return QStringLiteral("канал никто не читает");
-    default:
-        return QStringLiteral("ошибка %1 (%2)")
-            .arg(error)
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    int error;
+    std::array<const char16_t *, 3> texts;
+};
+
+constexpr ErrorText kTexts[] = {
+    {ENOENT, {u"файл не найден", u"нет такой папки", u"файл не найден"}},
+    {ENOTDIR, {u"файл не найден", u"нет такой папки", u"файл не найден"}},
+    {EACCES, {u"нет прав на чтение", u"нет прав на запись", u"нет прав на запуск"}},
+    {EPERM, {u"нет прав на чтение", u"нет прав на запись", u"нет прав на запуск"}},
+    {EAGAIN, {u"файл занят другой программой", u"файл занят другой программой", nullptr}},
+    {EIO, {u"ошибка ввода-вывода", u"ошибка ввода-вывода", u"ошибка ввода-вывода"}},
+    {ENOSPC, {nullptr, u"нет места на диске", nullptr}},
+    {EDQUOT, {nullptr, u"превышена дисковая квота", nullptr}},
+    {EROFS, {nullptr, u"диск доступен только для чтения", nullptr}},
+    {EISDIR, {nullptr, u"под этим именем находится папка", nullptr}},
+    {ENAMETOOLONG, {nullptr, u"слишком длинное имя", nullptr}},
+    {EFBIG, {nullptr, u"файл слишком большой", nullptr}},
+    {ENXIO, {nullptr, u"канал никто не читает", nullptr}},
+};
+
+} // namespace
+
+QString SystemError::text(int error, Use use)
+{
+    for (const ErrorText &row : kTexts) {
+        if (row.error == error && row.texts[size_t(use)])
+            return QString::fromUtf16(row.texts[size_t(use)]);
     }
+    return QStringLiteral("ошибка %1 (%2)")
+        .arg(error)
+        .arg(QString::fromLocal8Bit(std::strerror(error)));
 }

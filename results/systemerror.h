@@ -2,9 +2,14 @@
 
 #include <QString>
 
-// Why a file could not be opened or written, in Russian for the user, from the error number.
+// Why a file could not be opened, read, written or started, in Russian for the user, from the
+// error number: one table for the whole program.
 namespace SystemError {
 
-QString text(int error);
+// What was being done: the same error reads differently for each («нет прав на чтение», «нет
+// прав на запись»).
+enum class Use { Read, Write, Run };
+
+QString text(int error, Use use);
 
 } // namespace SystemError

@@ -1,5 +1,9 @@
 #pragma once
 
+// runtime/: the form runtime over Qt Widgets, on which the pupils' windows are written: forms
+// built from stored layouts, controls placed in twips, mouse events and dragging, modal boxes,
+// timers, random numbers, the clock, and 16-bit counters that refuse to overflow.
+
 #include <QString>
 #include <functional>
 

@@ -94,7 +94,8 @@ QString namesHere()
 // The program itself, in the working directory, with its arguments as bytes: its status, and
 // what it wrote to standard error. Its standard output is appended to `output`.
 std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
-                                      const QString &errors)
+                                      const QString &errors,
+                                      const QByteArray &binary = MOUSE_TUTOR_BINARY)
 {
     QByteArrayList bytes{"mouse-tutor"};
     for (const QString &argument : arguments)
@@ -111,7 +112,7 @@ std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QStrin
                                      O_WRONLY | O_CREAT | O_TRUNC, 0666);
     pid_t child = 0;
     int status = -1;
-    if (::posix_spawn(&child, MOUSE_TUTOR_BINARY, &actions, nullptr, argv.data(), environ) != 0 ||
+    if (::posix_spawn(&child, binary.constData(), &actions, nullptr, argv.data(), environ) != 0 ||
         ::waitpid(child, &status, 0) != child)
         status = -1;
     posix_spawn_file_actions_destroy(&actions);
@@ -150,6 +151,8 @@ private slots:
     void resultsGoWhereTheCommandLineSays();
     void exportWithoutWindow_data();
     void exportWithoutWindow();
+    void journalHandedOver_data();
+    void journalHandedOver();
     void csvWrittenInPiecesAsInOne();
     void journalWindowKeepsItsFiles();
 
@@ -454,6 +457,61 @@ void CommandLineTest::exportWithoutWindow()
         else if (what == "only")
             QCOMPARE(namesHere(), words.join(' ').trimmed());
     }
+}
+
+void CommandLineTest::journalHandedOver_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors"); // "*" stands for any text
+    QTest::addColumn<bool>("alone");     // the course's program copied to where no journal is
+    const QString refused = "res.txt: таблица не записана: это файл результатов, из которого "
+                            "читаются записи\n";
+    // clang-format off
+    QTest::newRow("all read") << QStringList{"--export", "-", "res.txt"} << 0 << skipped("res.txt") << false;
+    QTest::newRow("a file missing") << QStringList{"--export", "-", "нет.txt", "res.txt"} << 1
+                                    << "нет.txt: файл не найден\n" + skipped("res.txt") << false;
+    QTest::newRow("the CSV is read") << QStringList{"--export", "res.txt", "res.txt"} << 2 << refused << false;
+    QTest::newRow("no journal") << QStringList{"--export", "-", "res.txt"} << 1
+                                << "mouse-tutor: не удалось запустить журнал результатов «*/mouse-tutor-journal»: "
+                                   "файл не найден\n" << true;
+    // clang-format on
+}
+
+// `mouse-tutor --journal` hands its arguments over to the journal's own program: what that
+// writes and its status are those of the journal's program started by itself. Without it, the
+// course says so and ends with status 1.
+void CommandLineTest::journalHandedOver()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+    QFETCH(bool, alone);
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults));
+    const QStringList all = QStringList{"--journal"} + arguments;
+    QByteArray course = MOUSE_TUTOR_BINARY;
+    if (alone) {
+        course = FilePath::encode(QDir::current().filePath("mouse-tutor"));
+        QVERIFY(QFile::copy(MOUSE_TUTOR_BINARY, QString::fromUtf8(course)) &&
+                ::chmod(course.constData(), 0755) == 0);
+    }
+    const auto [ended, said] = runProgram(all, "course.out", "course.err", course);
+    QCOMPARE(ended, status);
+    const QStringList parts = errors.split('*');
+    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
+                 FilePath::decode(said).endsWith(parts.last()),
+             said.constData());
+    if (alone) {
+        QCOMPARE(readFile("course.out"), QByteArray());
+    } else {
+        const auto journal =
+            runProgram(all, "journal.out", "journal.err", MOUSE_TUTOR_JOURNAL_BINARY);
+        QCOMPARE(journal, std::pair(ended, said));
+        QCOMPARE(readFile("course.out"), readFile("journal.out"));
+        QCOMPARE(readFile("course.out").isEmpty(), status == 2);
+    }
+    QCOMPARE(readFile("res.txt"), kResults);
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of

@@ -8,7 +8,6 @@ class Image;
 class Label;
 class MenuItem;
 class PictureBox;
-class Program;
 class Timer;
 
 // The catch game: click the running mouse five times. The victory writes 10 into the course
@@ -16,7 +15,8 @@ class Timer;
 class Form4 : public Form
 {
 public:
-    explicit Form4(Program &program);
+    // `score` is the course window's G1, which the victory writes.
+    explicit Form4(Int16 &score);
 
 private:
     void connectEvents() override;
@@ -28,7 +28,7 @@ private:
     void Timer2Timer();
     void picClick();
 
-    Program &m_program;
+    Int16 &m_score;
 
     // These outlive an unload by the close box; only NewGame resets Sum and Total.
     Int16 Sum;   // catches in the current game, 0..5

@@ -2,9 +2,7 @@
 
 #include "courserules.h"
 #include "ddlayout.h"
-#include "form1.h"
 #include "label.h"
-#include "program.h"
 
 namespace {
 
@@ -30,7 +28,7 @@ bool asiaAccepts(int index)
 
 } // namespace
 
-DD::DD(Program &program) : Form(ddLayout()), m_program(program) {}
+DD::DD(Int16 &score) : Form(ddLayout()), m_score(score) {}
 
 void DD::connectEvents()
 {
@@ -61,5 +59,5 @@ void DD::Tota()
 {
     const int score = CourseRules::sortScore(n);
     if (score != CourseRules::kKeepScore)
-        m_program.form1().G2 = score;
+        m_score = score;
 }

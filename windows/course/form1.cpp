@@ -260,7 +260,9 @@ void Form1::Res()
         // A failed append must not end the program and lose the session: the user is told why,
         // and can try again.
         try {
-            file.AppendResult({Nam, L, R, Dbl, M, G1, G2, Resul}, wait);
+            file.AppendResult(
+                {Nam, qint16(L), qint16(R), qint16(Dbl), qint16(M), qint16(G1), qint16(G2), Resul},
+                wait);
         } catch (const AppendFailure &append) {
             failure = append.reason();
         }

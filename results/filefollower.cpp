@@ -1,15 +1,13 @@
 #include "filefollower.h"
 
-#include "filehandle.h"
 #include "filelock.h"
-#include "filepath.h"
+#include "openedfile.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
+#include "systemerror.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -104,26 +102,6 @@ private:
     int m_error = 0;
 };
 
-QString readProblem(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("файл не найден");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нет прав на чтение");
-    case EAGAIN:
-        return QStringLiteral("файл занят другой программой");
-    case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
-    default:
-        return QStringLiteral("ошибка %1 (%2)")
-            .arg(error)
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
-}
-
 } // namespace
 
 // Passes the lines on, or holds back an unended last line, and notes how far the file has
@@ -199,21 +177,10 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
 {
     if (m_state == State::Cancelled)
         return m_state;
-    // O_NONBLOCK: a pipe under this name must not make the look wait for a writer.
-    FileHandle file(
-        ::open(FilePath::encode(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.fd() < 0) {
-        const int error = errno;
-        return fail(error == ENOENT || error == ENOTDIR ? State::Missing : State::Unreadable,
-                    readProblem(error));
-    }
-    struct stat status = {};
-    if (::fstat(file.fd(), &status) != 0)
-        return fail(State::Unreadable, readProblem(errno));
-    if (S_ISDIR(status.st_mode))
-        return fail(State::Unreadable, QStringLiteral("это папка, а не файл"));
-    if (!S_ISREG(status.st_mode))
-        return fail(State::Unreadable, QStringLiteral("это не обычный файл"));
+    const OpenedFile file(m_path, O_RDONLY);
+    if (!file.isPlain())
+        return fail(file.missing() ? State::Missing : State::Unreadable, file.readProblem());
+    const struct stat &status = file.status();
     const Look look{status.st_dev, status.st_ino, status.st_size,
                     qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000};
     LockedFile contents(file.fd());
@@ -260,7 +227,8 @@ FileFollower::State FileFollower::poll(const Look &look, Contents &contents, Sin
     } catch (const ResultsFailure &) {
         if (source.cancelled())
             return stop();
-        return fail(State::Unreadable, readProblem(source.error() ? source.error() : EIO));
+        return fail(State::Unreadable, SystemError::text(source.error() ? source.error() : EIO,
+                                                         SystemError::Use::Read));
     }
     // Only the bytes before the last ended line are checked; an unended line is read again.
     const qint64 tail = std::min(kTailCheck, m_offset);

@@ -6,14 +6,14 @@
 
 class BoxControl;
 class Label;
-class Program;
 
 // The sort game: drag each flag onto its continent. Every accepted drop counts, and the count
 // becomes the score in the course window's G2.
 class DD : public Form
 {
 public:
-    explicit DD(Program &program);
+    // `score` is the course window's G2, which the game writes.
+    explicit DD(Int16 &score);
 
     // Turns the number of accepted drops into the score and writes it to G2.
     void Tota();
@@ -25,7 +25,7 @@ private:
     void connectEvents() override;
     void sectionDragDrop(Label &section, AcceptRule accepts, BoxControl &source, float x, float y);
 
-    Program &m_program;
+    Int16 &m_score;
 
     // Accepted drops in the whole run: neither the close box nor a new user resets it.
     Int16 n;

@@ -47,10 +47,10 @@ void Program::start()
     Runtime::dispatch([this] { form1().show(); });
 }
 
-template <class T> static T &instance(std::unique_ptr<T> &slot, Program &program)
+template <class T, class Argument> static T &instance(std::unique_ptr<T> &slot, Argument &argument)
 {
     if (!slot)
-        slot = std::make_unique<T>(program);
+        slot = std::make_unique<T>(argument);
     return *slot;
 }
 
@@ -69,14 +69,15 @@ Form3 &Program::form3()
     return instance(m_form3, *this);
 }
 
+// The games write their scores into the course state: the course window is made first.
 Form4 &Program::form4()
 {
-    return instance(m_form4, *this);
+    return instance(m_form4, form1().G1);
 }
 
 DD &Program::dd()
 {
-    return instance(m_dd, *this);
+    return instance(m_dd, form1().G2);
 }
 
 FRes &Program::fres()

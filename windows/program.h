@@ -1,5 +1,10 @@
 #pragma once
 
+// windows/: the pupils' windows on the form runtime: the course window (course/), the two games
+// (games/), the rules and About windows (info/), the results table (resultstable/), and this
+// registry that makes them. Nothing here includes app/; the games tell the course their scores
+// through the course state they are given.
+
 #include "resultsfile.h"
 
 #include <memory>

@@ -1,13 +1,11 @@
 #include "form4.h"
 
 #include "courserules.h"
-#include "form1.h"
 #include "form4layout.h"
 #include "image.h"
 #include "label.h"
 #include "menuitem.h"
 #include "picturebox.h"
-#include "program.h"
 #include "timer.h"
 
 #include <QColor>
@@ -49,7 +47,7 @@ constexpr int kCycleLength = int(std::size(kVictoryCycle));
 
 } // namespace
 
-Form4::Form4(Program &program) : Form(form4Layout()), m_program(program) {}
+Form4::Form4(Int16 &score) : Form(form4Layout()), m_score(score) {}
 
 void Form4::connectEvents()
 {
@@ -103,7 +101,7 @@ void Form4::picClick()
     Image1[Sum - 1].setVisible(true);
     if (Sum == kMarkers) {
         Total = CourseRules::kCatchScore;
-        m_program.form1().G1 = Total;
+        m_score = Total;
         ShowVictory();
     }
 }
