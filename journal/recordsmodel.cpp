@@ -22,8 +22,8 @@ namespace {
 constexpr qsizetype kLongestShown = 1000;
 
 // The record's fields, in their order, and then where it was read.
-static_assert(RecordsModel::Name == RecordFields::Name &&
-              RecordsModel::Total == RecordFields::Total);
+static_assert(int(RecordsModel::Name) == int(RecordFields::Name) &&
+              int(RecordsModel::Total) == int(RecordFields::Total));
 
 // What each score is, by the course.
 constexpr std::array<const char16_t *, 6> kScoreNames = {u"упражнение с левой кнопкой мыши",
