@@ -34,7 +34,10 @@ int JournalHandover::exec(char *argv[])
     const QByteArray candidates[] = {installed, folder + "/mouse-tutor-journal"};
     QByteArray tried = installed;
     int error = ENOENT;
+    // Without its own folder the program has nowhere to look: a journal elsewhere is not ours.
     for (const QByteArray &candidate : candidates) {
+        if (folder.isEmpty())
+            break;
         ::execv(candidate.constData(), argv);
         // Only a program that is not there sends the look on to the next place.
         if (errno != ENOENT && errno != ENOTDIR) {
