@@ -400,7 +400,8 @@ void JournalTest::followingAFile_data()
     // Each step changes the file ("+" appends, "~" rewrites it in place, "remove", "old" and
     // "ahead" set its modification time an hour back or ahead, "wait N" lets N seconds pass),
     // then the follower looks once, with the settle time the journal uses; "!" before a step
-    // cancels that look. After each look: the lines taken so far, or why none could be.
+    // cancels that look. After each look: "over" if it started from line 1 again, "void" if it
+    // voided the last line, and the lines taken so far; or why none could be.
     // Appends, cuts and replacements are followerMatchesWholeRead's.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("looks");
@@ -410,8 +411,8 @@ void JournalTest::followingAFile_data()
     QTest::newRow("an unended line in a file left long ago") << QStringList{"+" + a + half, "old"} << QStringList{readA, readA + " 2!few3~"};
     QTest::newRow("a modification time ahead of the clock") << QStringList{"+" + a + half, "ahead", "wait 2", "wait 1"}
                                                              << QStringList{readA, readA, readA, readA + " 2!few3~"};
-    QTest::newRow("rewritten in place, longer") << QStringList{"+" + a, "~" + b + a} << QStringList{readA, readB + " 2:a|1,2,3,4,5,6|7"};
-    QTest::newRow("removed, then back") << QStringList{"+" + a, "remove", "+" + b} << QStringList{readA, "missing", readB};
+    QTest::newRow("rewritten in place, longer") << QStringList{"+" + a, "~" + b + a} << QStringList{readA, "over " + readB + " 2:a|1,2,3,4,5,6|7"};
+    QTest::newRow("removed, then back") << QStringList{"+" + a, "remove", "+" + b} << QStringList{readA, "missing", "over " + readB};
     QTest::newRow("cancelled, no longer followed") << QStringList{"+" + a, "!+" + b, "+" + b} << QStringList{readA, "cancelled", "cancelled"};
     // clang-format on
 }
@@ -441,8 +442,11 @@ void JournalTest::followingAFile()
         } else if (step.startsWith("wait ")) {
             clock.steady += step.mid(5).toLongLong() * 1000;
         }
+        const int overs = log.startOvers, voids = log.voids;
         const FileFollower::State state = follower.poll(log, &cancel);
-        QCOMPARE(state == FileFollower::State::Read        ? describe(log)
+        const QString news = QString("over ").repeated(log.startOvers - overs) +
+                             QString("void ").repeated(log.voids - voids) + describe(log);
+        QCOMPARE(state == FileFollower::State::Read        ? news
                  : state == FileFollower::State::Missing   ? "missing"
                  : state == FileFollower::State::Cancelled ? "cancelled"
                                                            : "unreadable",
@@ -1057,12 +1061,11 @@ void JournalTest::report_data()
     QTest::addColumn<int>("files");
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("filesLine");
-    QTest::newRow("pupils") << 1 << 1 << "ученики"
-                            << "Файл: «res1.txt»";
-    QTest::newRow("records of four files") << 0 << 4 << "записи"
-                                           << "Файлов: 4";
-    QTest::newRow("the chart's pupils") << 2 << 2 << "ученики"
-                                        << "Файлы: «res1.txt», «res2.txt»";
+    // clang-format off
+    QTest::newRow("pupils") << 1 << 1 << "ученики" << "Файл: «res1.txt»";
+    QTest::newRow("records of four files") << 0 << 4 << "записи" << "Файлов: 4";
+    QTest::newRow("the chart's pupils") << 2 << 2 << "ученики" << "Файлы: «res1.txt», «res2.txt»";
+    // clang-format on
 }
 
 // The report of the tab shown, saved as a PDF: the files and the date in its title, the header
