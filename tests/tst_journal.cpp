@@ -291,7 +291,7 @@ private slots:
     void skippedLineText();
     void encodings_data();
     void encodings();
-    void windowSortsFiltersAndFollows();
+    void windowSortsAndFilters();
     void teacherAtWork();
     void closedFileNotRead();
     void filterAgainstPlainModel();
@@ -336,8 +336,9 @@ void JournalTest::lenientReading_data()
         << QStringList{"1!long1", "2!few1", "3:Ученик" + kExampleRead};
 }
 
-// Both reader paths, with the bytes handed out whole or in small pieces, read alike, the lines'
-// places follow each other without a gap, and a skipped line comes with its start.
+// Both reader paths, with the bytes handed out whole or in small pieces, read alike, over the
+// same places. That the places cover the bytes without a gap, and a skipped line's start, the
+// fuzz target checks on any input; skippedLineText shows the start as the journal does.
 void JournalTest::lenientReading()
 {
     QFETCH(QByteArray, bytes);
@@ -354,18 +355,6 @@ void JournalTest::lenientReading()
         for (qint64 piece : {1, 7, 1 << 20})
             QVERIFY(read(path, piece).same(whole, true));
     }
-    qint64 end = 0;
-    for (const LineLog::Line &line : whole.lines) {
-        QVERIFY(line.place.start == end && line.place.end > end);
-        end = line.place.end;
-        QByteArray text = bytes.mid(line.place.start, end - line.place.start);
-        while (text.endsWith('\n') || text.endsWith('\r'))
-            text.chop(1);
-        QVERIFY(line.isRecord ||
-                (QByteArray::fromStdString(line.head) == text.left(LineHead::kKept) &&
-                 line.cut == (text.size() > LineHead::kKept)));
-    }
-    QCOMPARE(end, bytes.size());
 }
 
 void JournalTest::namesAndCsvFields_data()
@@ -722,7 +711,7 @@ void JournalTest::encodings()
     }
 }
 
-void JournalTest::windowSortsFiltersAndFollows()
+void JournalTest::windowSortsAndFilters()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("res.txt");
@@ -752,12 +741,6 @@ void JournalTest::windowSortsFiltersAndFollows()
         QTest::sendKeyEvent(QTest::Click, search, Qt::Key_unknown, letter, Qt::NoModifier);
     QCOMPARE(records->model()->rowCount(), 2);
     QCOMPARE(header->sectionSize(2), 77);
-
-    // A line that another program appends shows up without a reload.
-    QVERIFY(writeFile(path, line("ЁЖИКОВ", 2, "0.5"), QIODevice::Append));
-    QTRY_COMPARE_WITH_TIMEOUT(records->model()->rowCount(), 3, 5000);
-    clickHeader(7);
-    QCOMPARE(cells(records->model(), {7}), "0,5 4,125 5");
 }
 
 // A file named twice is read once. One pupil's attempts are those of the same folded name, not
