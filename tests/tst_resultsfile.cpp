@@ -142,8 +142,8 @@ void ResultsFileTest::reading_data()
     row("blanks around scores", "\"a b\",1 , 2,3,4\t,5,6,7\r\n", "1|a b" + restRead);
     row("unquoted name", " Pe tya " + rest, "1|Pe tya" + restRead);
     row("text after the closing quote", "\"a\"bc\"d" + rest, "1|a" + restRead);
-    row("NUL, controls, line end in quotes", QByteArrayLiteral("\"a\0b\x01\r\nc\"") + rest,
-        "1|a b   c" + restRead);
+    row("NUL, controls, DEL, line end in quotes", QByteArrayLiteral("\"a\0b\x01\x7f\r\nc\"") + rest,
+        "1|a b    c" + restRead);
     row("byte 0x98", "\"a\x98\xE0\"" + rest, "1|a?а" + restRead);
     row("odd scores shown as read, quoted total", "\"a\",x y,,-,1.5,\"q,r\",0x10,\"3.5\"\r\n",
         "1|a|x y||-|1.5|q,r|0x10|4");
