@@ -38,7 +38,7 @@ QByteArray storedFile(int count, const QList<int> &nameless)
     QByteArray bytes;
     for (int i = 1; i <= count; ++i) {
         const QString name = nameless.contains(i) ? "" : QStringLiteral("Запись %1").arg(i);
-        bytes += ResultsFile::formatLine({name, i, 1, 2, 3, 4, 5, i + 0.5});
+        bytes += ResultsFile::formatLine({name, qint16(i), 1, 2, 3, 4, 5, i + 0.5});
     }
     return bytes;
 }
