@@ -1,5 +1,6 @@
 #include "appendfailure.h"
 #include "filepath.h"
+#include "linelog.h"
 #include "lockholder.h"
 #include "piecesource.h"
 #include "resultlist.h"
@@ -93,27 +94,20 @@ void ResultsFileTest::lineIsByteExact_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("russianTotal"); // the user's row under a Russian locale
 
-    QTest::newRow("32-byte example")
-        << ResultRecord{"Ученик", 10, 10, 10, 3, 10, 8, 4.125} << kExample << "4,125";
-    QTest::newRow("empty name, all zero")
-        << ResultRecord{"", 0, 0, 0, 0, 0, 0, 0} << QByteArray("\"\",0,0,0,0,0,0,0\r\n") << "0";
-    QTest::newRow("comma") << ResultRecord{"Ян, 1", 1, 0, 0, 0, 0, 0, 0.125}
-                           << QByteArray("\"\xDF\xED, 1\",1,0,0,0,0,0,0.125\r\n") << "0,125";
+    // clang-format off
+    QTest::newRow("32-byte example") << ResultRecord{"Ученик", 10, 10, 10, 3, 10, 8, 4.125} << kExample << "4,125";
+    QTest::newRow("empty name, all zero") << ResultRecord{"", 0, 0, 0, 0, 0, 0, 0} << QByteArray("\"\",0,0,0,0,0,0,0\r\n") << "0";
+    QTest::newRow("comma") << ResultRecord{"Ян, 1", 1, 0, 0, 0, 0, 0, 0.125} << QByteArray("\"\xDF\xED, 1\",1,0,0,0,0,0,0.125\r\n") << "0,125";
     // A double quote or a line end would break the record; the line must stay one record.
-    QTest::newRow("double quote") << ResultRecord{"say \"hi\"", 0, 0, 0, 0, 0, 0, 5}
-                                  << QByteArray("\"say 'hi'\",0,0,0,0,0,0,5\r\n") << "5";
+    QTest::newRow("double quote") << ResultRecord{"say \"hi\"", 0, 0, 0, 0, 0, 0, 5} << QByteArray("\"say 'hi'\",0,0,0,0,0,0,5\r\n") << "5";
     // U+0080 to U+009F are control characters too; U+00A0 is a letter of the code page.
-    QTest::newRow("line breaks and controls")
-        << ResultRecord{"a\r\nb\tc\x7f\u0080\u009f\u00a0", 0, 0, 0, 0, 0, 0, 0}
-        << QByteArray("\"a  b c   \xA0\",0,0,0,0,0,0,0\r\n") << "0";
+    QTest::newRow("line breaks and controls") << ResultRecord{"a\r\nb\tc\x7f\u0080\u009f\u00a0", 0, 0, 0, 0, 0, 0, 0}
+                                              << QByteArray("\"a  b c   \xA0\",0,0,0,0,0,0,0\r\n") << "0";
     // One "?" per character, a pair of surrogates included.
-    QTest::newRow("outside the code page")
-        << ResultRecord{"Jü😀王€№", 0, 0, 0, 0, 0, 0, 0}
-        << QByteArray("\"J???\x88\xB9\",0,0,0,0,0,0,0\r\n") << "0";
+    QTest::newRow("outside the code page") << ResultRecord{"Jü😀王€№", 0, 0, 0, 0, 0, 0, 0} << QByteArray("\"J???\x88\xB9\",0,0,0,0,0,0,0\r\n") << "0";
     // No exponent, no rounding to six digits, no thousands separator.
-    QTest::newRow("extremes") << ResultRecord{"a", 32767, -32768, 0, 0, 0, 0, 4095.875}
-                              << QByteArray("\"a\",32767,-32768,0,0,0,0,4095.875\r\n")
-                              << "4095,875";
+    QTest::newRow("extremes") << ResultRecord{"a", 32767, -32768, 0, 0, 0, 0, 4095.875} << QByteArray("\"a\",32767,-32768,0,0,0,0,4095.875\r\n") << "4095,875";
+    // clang-format on
 }
 
 void ResultsFileTest::lineIsByteExact()
@@ -148,8 +142,8 @@ void ResultsFileTest::reading_data()
     row("blanks around scores", "\"a b\",1 , 2,3,4\t,5,6,7\r\n", "1|a b" + restRead);
     row("unquoted name", " Pe tya " + rest, "1|Pe tya" + restRead);
     row("text after the closing quote", "\"a\"bc\"d" + rest, "1|a" + restRead);
-    row("NUL, controls, line end in quotes", QByteArrayLiteral("\"a\0b\x01\r\nc\"") + rest,
-        "1|a b   c" + restRead);
+    row("NUL, controls, DEL, line end in quotes", QByteArrayLiteral("\"a\0b\x01\x7f\r\nc\"") + rest,
+        "1|a b    c" + restRead);
     row("byte 0x98", "\"a\x98\xE0\"" + rest, "1|a?а" + restRead);
     row("odd scores shown as read, quoted total", "\"a\",x y,,-,1.5,\"q,r\",0x10,\"3.5\"\r\n",
         "1|a|x y||-|1.5|q,r|0x10|4");
@@ -224,27 +218,18 @@ void ResultsFileTest::appendStartsALineOfItsOwn_data()
     QTest::addColumn<QString>("strict");      // the count of records read, or "failure"
     QTest::addColumn<QString>("lenient");     // each line's name, or "skipped"
     const QByteArray crLf = "\r\n";
-    QTest::newRow("no file") << QByteArray() << kExample << "1"
-                             << "Ученик";
-    QTest::newRow("empty file") << QByteArray("") << kExample << "1"
-                                << "Ученик";
-    QTest::newRow("ends with CR LF") << kExample << kExample << "2"
-                                     << "Ученик Ученик";
-    QTest::newRow("ends with LF") << kExample.chopped(2) + "\n"
-                                  << kExample << "2"
-                                  << "Ученик Ученик";
-    QTest::newRow("no line end") << kExample.chopped(2) << crLf + kExample << "2"
-                                 << "Ученик Ученик";
+    // clang-format off
+    QTest::newRow("no file") << QByteArray() << kExample << "1" << "Ученик";
+    QTest::newRow("empty file") << QByteArray("") << kExample << "1" << "Ученик";
+    QTest::newRow("ends with CR LF") << kExample << kExample << "2" << "Ученик Ученик";
+    QTest::newRow("ends with LF") << kExample.chopped(2) + "\n" << kExample << "2" << "Ученик Ученик";
+    QTest::newRow("no line end") << kExample.chopped(2) << crLf + kExample << "2" << "Ученик Ученик";
     // CR CR LF would be an empty line, a field for the strict reader: nothing would read.
-    QTest::newRow("lone CR") << kExample.chopped(1) << "\n" + kExample << "2"
-                             << "Ученик Ученик";
+    QTest::newRow("lone CR") << kExample.chopped(1) << "\n" + kExample << "2" << "Ученик Ученик";
     // The damaged line stays damaged, and the record after it whole.
-    QTest::newRow("writer died mid-line")
-        << kExample + "\"\xCF\xE5\xF2\",10,1" << crLf + kExample << "failure"
-        << "Ученик skipped Ученик";
-    QTest::newRow("NUL padding after a crash")
-        << kExample + QByteArray(7, '\0') << crLf + kExample << "failure"
-        << "Ученик skipped Ученик";
+    QTest::newRow("writer died mid-line") << kExample + "\"\xCF\xE5\xF2\",10,1" << crLf + kExample << "failure" << "Ученик skipped Ученик";
+    QTest::newRow("NUL padding after a crash") << kExample + QByteArray(7, '\0') << crLf + kExample << "failure" << "Ученик skipped Ученик";
+    // clang-format on
 }
 
 // The pupil's line never joins a last line that lost its line end.
@@ -266,22 +251,14 @@ void ResultsFileTest::appendStartsALineOfItsOwn()
     } catch (const ResultsFailure &) {
         QCOMPARE(QStringLiteral("failure"), strict);
     }
-    struct Names : LineSink
-    {
-        QStringList names;
-        Cp1251 codePage;
-        void record(const LinePlace &, const LineRecord &record) override
-        {
-            names << ResultsParser::fieldText(codePage, record.name);
-        }
-        void skipped(const LinePlace &, LineFault, const LineHead &) override
-        {
-            names << "skipped";
-        }
-    } lines;
     PieceSource source(bytes, bytes.size() + 1);
-    ResultsParser(source).readLines(lines);
-    QCOMPARE(lines.names.join(' '), lenient);
+    LineLog log;
+    ResultsParser(source).readLines(log);
+    Cp1251 codePage;
+    QStringList names;
+    for (const LineLog::Line &line : log.lines)
+        names << (line.isRecord ? ResultsParser::fieldText(codePage, line.name) : "skipped");
+    QCOMPARE(names.join(' '), lenient);
 }
 
 void ResultsFileTest::lockHeldByAnotherProgram_data()

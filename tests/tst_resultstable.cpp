@@ -38,7 +38,7 @@ QByteArray storedFile(int count, const QList<int> &nameless)
     QByteArray bytes;
     for (int i = 1; i <= count; ++i) {
         const QString name = nameless.contains(i) ? "" : QStringLiteral("Запись %1").arg(i);
-        bytes += ResultsFile::formatLine({name, i, 1, 2, 3, 4, 5, i + 0.5});
+        bytes += ResultsFile::formatLine({name, qint16(i), 1, 2, 3, 4, 5, i + 0.5});
     }
     return bytes;
 }
@@ -89,6 +89,7 @@ void ResultsTableTest::freshWindow_data()
     QTest::addColumn<QByteArray>("damage"); // after the stored lines
     QTest::addColumn<int>("userRow");
 
+    // clang-format off
     QTest::newRow("no file") << -1 << QList<int>() << QByteArray() << 0;
     QTest::newRow("empty file") << 0 << QList<int>() << QByteArray() << 0;
     QTest::newRow("eight") << 8 << QList<int>() << QByteArray() << 0;
@@ -96,8 +97,8 @@ void ResultsTableTest::freshWindow_data()
     QTest::newRow("twenty-five") << 25 << QList<int>() << QByteArray() << 9;
     // Rows 3 and 6 hold records without a name: the user takes the topmost, row 9 stays empty.
     QTest::newRow("empty names") << 12 << QList<int>{9, 6} << QByteArray() << 3;
-    QTest::newRow("twelve, then a bad total")
-        << 12 << QList<int>() << QByteArray("\"x\",1,2,3,4,5,6,1e3\r\n") << 0;
+    QTest::newRow("twelve, then a bad total") << 12 << QList<int>() << QByteArray("\"x\",1,2,3,4,5,6,1e3\r\n") << 0;
+    // clang-format on
 }
 
 // The newest nine records top down and the user's row below, or the user's row alone; no box,

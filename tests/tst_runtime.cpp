@@ -146,6 +146,7 @@ private slots:
         row("drag onto a line: nothing", "drag", picture, {400, 160}, "", {});
         row("drag onto the background: nothing", "drag", picture, {40, 440}, "", {});
         row("press and release without moving: a click", "drag", picture, picture, "", {"pic.Click"});
+        row("released beside the label: no click", "drag", label, background, "", {"lbl.MouseDown 1"});
         row("the carried control is not its own target", "drag", {140, 240}, {150, 250}, "picture on label", {"lbl.DragDrop pic 750 750"});
         // clang-format on
     }

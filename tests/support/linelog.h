@@ -29,10 +29,17 @@ public:
     // Nothing was voided that was not an unended last line, and nothing came after one.
     bool consistent = true;
     bool unendedHandedOut = false;
+    int startOvers = 0;
+    int voids = 0;
 
-    void startedOver() override { lines.clear(); }
+    void startedOver() override
+    {
+        ++startOvers;
+        lines.clear();
+    }
     void lastLineVoided() override
     {
+        ++voids;
         consistent = consistent && !lines.empty() && !lines.back().place.ended;
         if (!lines.empty())
             lines.pop_back();
