@@ -47,8 +47,15 @@ public:
     void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
     void record(const LinePlace &place, const LineRecord &record) override
     {
-        add({place, true, {}, record.scores, record.total, std::string(record.name), m_encoding,
-             {}, false});
+        add({place,
+             true,
+             {},
+             record.scores,
+             record.total,
+             std::string(record.name),
+             m_encoding,
+             {},
+             false});
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
