@@ -351,8 +351,8 @@ void CommandLineTest::exportWithoutWindow_data()
     QTest::newRow("OUT is FILE, not there yet") << QStringList() << QStringList{"res.txt", "res.txt"} << out << 2 << "res.txt" + refused << QStringList{"only "};
     QTest::newRow("standard output appended to FILE") << res << QStringList{"-", "res.txt"} << "res.txt" << 2 << "-" + refused << QStringList{"res res.txt"};
     // A device or a pipe is written as it is, never replaced.
-    QTest::newRow("/dev/full") << res << QStringList{"/dev/full", "res.txt"} << out << 1
-                               << skip + "/dev/full: не удалось записать файл: нет места на диске\n" << QStringList{"char /dev/full"};
+    QTest::newRow("a full device") << res + QStringList{"full out.csv"} << args << out << 1
+                                   << skip + "out.csv: не удалось записать файл: нет места на диске\n" << QStringList{"char out.csv"};
     QTest::newRow("a pipe nobody reads") << QStringList{"fifo out.csv"} << args << out << 1
                                          << "out.csv: не удалось создать файл: канал никто не читает\n" << QStringList{"fifo out.csv"};
     QTest::newRow("OUT a folder") << res + QStringList{"mkdir sub"} << QStringList{"sub", "res.txt"} << out << 1
@@ -405,6 +405,8 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(::mkdir(name, 0777) == 0);
         else if (words[0] == "fifo")
             QVERIFY(::mkfifo(name, 0666) == 0);
+        else if (words[0] == "full")
+            QVERIFY(WorkFolder::makeFullDevice(name));
         else if (words[0] == "chmod")
             QVERIFY(::chmod(name, mode_t(words[2].toInt(nullptr, 8))) == 0);
         else if (words[0] == "umask")
@@ -427,6 +429,7 @@ void CommandLineTest::exportWithoutWindow()
         QStringList words = place(check).split(' ');
         const QString what = words.takeFirst();
         const struct stat file = statusOf(words.value(0));
+        struct stat target = {};
         if (what == "csv")
             QCOMPARE(readFile(words[0]), csvOf(words[1]));
         else if (what == "res" || what == "old")
@@ -435,8 +438,9 @@ void CommandLineTest::exportWithoutWindow()
             QCOMPARE(QString::number(file.st_mode & 0777, 8), words[1]);
         else if (what == "link")
             QVERIFY(S_ISLNK(file.st_mode));
-        else if (what == "char")
-            QVERIFY(S_ISCHR(file.st_mode));
+        else if (what == "char") // the device itself, or what a link to it names
+            QVERIFY(::stat(FilePath::encode(words[0]).constData(), &target) == 0 &&
+                    S_ISCHR(target.st_mode));
         else if (what == "fifo")
             QVERIFY(S_ISFIFO(file.st_mode));
         else if (what == "only")

@@ -7,6 +7,9 @@
 #include <QtGlobal>
 #include <cstdio>
 #include <ftw.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 // A fresh temporary folder (in `parent`) as the working directory for one test, where the
 // program keeps its res.txt; the previous working directory comes back at the end, and the
@@ -48,6 +51,16 @@ public:
     {
         QFile file(QStringLiteral("res.txt"));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    // A device that takes no byte, as /dev/full, made in the folder: a program that wrongly
+    // replaces what it writes to then replaces this one, not the system's. Where no device can
+    // be made (not root), a link to /dev/full stands in, which only root could replace.
+    static bool makeFullDevice(const char *name)
+    {
+        if (::mknod(name, S_IFCHR | 0666, makedev(1, 7)) == 0)
+            return true;
+        return ::geteuid() != 0 && ::symlink("/dev/full", name) == 0;
     }
 
 private:
