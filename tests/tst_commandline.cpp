@@ -313,11 +313,13 @@ void CommandLineTest::exportWithoutWindow_data()
 {
     // In a fresh working directory, each step of `setup` makes a file ("res NAME" kResults,
     // "more NAME N" N more records, "old NAME" a line "old", "link NAME TO", "hard NAME TO",
-    // "mkdir NAME", "fifo NAME", "chmod NAME MODE") or sets the program's "umask MODE" or
-    // "limit BYTES" of file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs, its
-    // standard output appended to `output`. Each of `checks` holds then: "csv NAME FILE" (NAME
-    // holds the CSV of FILE), "res NAME", "old NAME", "mode NAME MODE", "link NAME", "char
-    // NAME", "fifo NAME", "only NAMES..." (the folder holds these: nothing left behind).
+    // "mkdir NAME", "sticky NAME" a folder as /tmp is, "fifo NAME", "chmod NAME MODE", "owner
+    // NAME UID" a file of another user) or sets the program's "umask MODE" or "limit BYTES" of
+    // file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs, its standard output
+    // appended to `output`. Each of `checks` holds then: "csv NAME FILE" (NAME holds the CSV of
+    // FILE), "res NAME", "old NAME", "mode NAME MODE", "link NAME", "char NAME", "fifo NAME",
+    // "only NAMES..." (the folder holds these: nothing left behind), "none PATTERN" (nothing in
+    // its folder is named so).
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("output");
@@ -330,6 +332,7 @@ void CommandLineTest::exportWithoutWindow_data()
     const QStringList res{"res res.txt"};
     const QStringList args{"out.csv", "res.txt"};
     const QString skip = skipped("res.txt");
+    const QString partial = "out.csv: таблица не записана: не все файлы удалось прочитать\n";
     // clang-format off
     QTest::newRow("a file") << res << args << out << 0 << skip << QStringList{"csv out.csv res.txt", "only out.csv res.txt"};
     QTest::newRow("a file replaced, its mode kept") << res + QStringList{"old out.csv", "chmod out.csv 604"} << args << out << 0 << skip
@@ -357,19 +360,39 @@ void CommandLineTest::exportWithoutWindow_data()
                                          << "out.csv: не удалось создать файл: канал никто не читает\n" << QStringList{"fifo out.csv"};
     QTest::newRow("OUT a folder") << res + QStringList{"mkdir sub"} << QStringList{"sub", "res.txt"} << out << 1
                                   << "sub: не удалось создать файл: под этим именем находится папка\n" << QStringList{"only res.txt sub"};
+    // A link in a shared folder (sticky and writable by all) is followed only when it is the
+    // user's or the folder owner's, wherever it stands in the name: one a pupil planted there
+    // is refused, as the system refuses it to a shell.
+    const QString planted = ": таблица не записана: это ссылка, которую в общей папке оставил другой пользователь\n";
+    const QStringList share = res + QStringList{"old other.csv", "mkdir sub", "sticky share"};
+    QTest::newRow("a link planted in a shared folder") << share + QStringList{"link share/class.csv ../other.csv", "owner share/class.csv 4242"}
+                                                       << QStringList{"share/class.csv", "res.txt"} << out << 2 << "share/class.csv" + planted
+                                                       << QStringList{"old other.csv", "none share/class.csv.*"};
+    QTest::newRow("a planted link to a folder on the way") << share + QStringList{"link share/sub ../sub", "owner share/sub 4242"}
+                                                           << QStringList{"share/sub/class.csv", "res.txt"} << out << 2 << "share/sub/class.csv" + planted
+                                                           << QStringList{"none sub/class.csv"};
+    QTest::newRow("the user's own link in a shared folder") << share + QStringList{"link share/class.csv ../other.csv"}
+                                                            << QStringList{"share/class.csv", "res.txt"} << out << 0 << skip
+                                                            << QStringList{"csv other.csv res.txt", "link share/class.csv"};
+    QTest::newRow("a link of the shared folder's owner") << share + QStringList{"owner share 4242", "link share/class.csv ../other.csv", "owner share/class.csv 4242"}
+                                                         << QStringList{"share/class.csv", "res.txt"} << out << 0 << skip
+                                                         << QStringList{"csv other.csv res.txt"};
     // More than the writer's buffer: the first write fails, the old file stays, the new goes.
     QTest::newRow("write fails") << res + QStringList{"more res.txt 40000", "old out.csv", "limit 100000"} << args << out << 1
                                  << skip + "out.csv: не удалось записать файл: файл слишком большой\n" << QStringList{"old out.csv", "only out.csv res.txt"};
-    QTest::newRow("FILE a folder") << QStringList{"mkdir sub"} << QStringList{"out.csv", "sub"} << out << 1 << "sub: это папка, а не файл\n"
-                                   << QStringList{"only out.csv sub"};
-    QTest::newRow("FILE missing") << res << QStringList{"out.csv", "нет.txt", "res.txt"} << out << 1 << "нет.txt: файл не найден\n" + skip
-                                  << QStringList{"csv out.csv res.txt"};
+    // A table without a file's records is not written: an old one stays, a stream has the rest.
+    QTest::newRow("FILE a folder") << QStringList{"mkdir sub"} << QStringList{"out.csv", "sub"} << out << 1 << "sub: это папка, а не файл\n" + partial
+                                   << QStringList{"only sub"};
+    QTest::newRow("FILE missing, the old CSV kept") << res + QStringList{"old out.csv"} << QStringList{"out.csv", "нет.txt", "res.txt"} << out << 1
+                                                    << "нет.txt: файл не найден\n" + skip + partial << QStringList{"old out.csv", "only out.csv res.txt"};
+    QTest::newRow("FILE missing, to standard output") << res << QStringList{"-", "нет.txt", "res.txt"} << out << 1 << "нет.txt: файл не найден\n" + skip
+                                                      << QStringList{"csv @/stdout res.txt"};
     // Names are bytes: on standard error too, but for control characters.
     QTest::newRow("Windows-1251 names") << QStringList{"mkdir " + kClass, "res " + kClass + "/res.txt"}
                                         << QStringList{kClass + "/out.csv", kClass + "/res.txt"} << out << 0 << skipped(kClass + "/res.txt")
                                         << QStringList{"csv " + kClass + "/out.csv " + kClass + "/res.txt"};
-    QTest::newRow("line feed in a name") << res << QStringList{"out.csv", "a\nb.txt", "res.txt"} << out << 1 << "a\\x0Ab.txt: файл не найден\n" + skip
-                                         << QStringList{"csv out.csv res.txt"};
+    QTest::newRow("line feed in a name") << res << QStringList{"-", "a\nb.txt", "res.txt"} << out << 1 << "a\\x0Ab.txt: файл не найден\n" + skip
+                                         << QStringList{"csv @/stdout res.txt"};
     // clang-format on
 }
 
@@ -407,6 +430,12 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(::mkfifo(name, 0666) == 0);
         else if (words[0] == "full")
             QVERIFY(WorkFolder::makeFullDevice(name));
+        else if (words[0] == "sticky")
+            QVERIFY(::mkdir(name, 0700) == 0 && ::chmod(name, 01777) == 0);
+        else if (words[0] == "owner" && ::geteuid() != 0)
+            QSKIP("a file of another user is made by root alone");
+        else if (words[0] == "owner")
+            QVERIFY(::lchown(name, uid_t(words[2].toUInt()), gid_t(-1)) == 0);
         else if (words[0] == "chmod")
             QVERIFY(::chmod(name, mode_t(words[2].toInt(nullptr, 8))) == 0);
         else if (words[0] == "umask")
@@ -445,6 +474,12 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(S_ISFIFO(file.st_mode));
         else if (what == "only")
             QCOMPARE(namesHere(), words.join(' ').trimmed());
+        else if (what == "none") // not even a new file of that name
+            QVERIFY2(
+                QDir(QFileInfo(words[0]).path())
+                    .entryList({QFileInfo(words[0]).fileName()}, QDir::AllEntries | QDir::System)
+                    .isEmpty(),
+                qPrintable(words[0]));
     }
 }
 
