@@ -46,6 +46,7 @@ int run(int argc, char *argv[])
         std::fputs(FilePath::encode(shortage).constData(), stderr);
         return 1;
     }
+    ResourceLimits::keepReserve();
     QApplication app(argc, argv);
     // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
     QtTranslation::install(QLocale());

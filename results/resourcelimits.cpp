@@ -96,6 +96,10 @@ void ResourceLimits::exitWhenMemoryRunsOut(void (*cleanup)())
     const std::terminate_handler before = std::set_terminate(onTerminate);
     if (before != onTerminate)
         g_before = before;
+}
+
+void ResourceLimits::keepReserve()
+{
     if (!g_reserve)
         g_reserve = std::malloc(kReserve);
     std::set_new_handler(onNoMemory);

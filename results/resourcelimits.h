@@ -26,11 +26,11 @@ QString memoryShortage();
 
 // From now on, memory that runs out ends the program with memoryShortage() on standard error
 // and status 1 rather than an abort, where nothing catches it (on another thread) after
-// `cleanup` (which may be null) has run, which must do only what a signal handler may. A
-// reserve is set aside and let go when memory first runs out, so that what catches it has
-// room to say so.
+// `cleanup` (which may be null) has run, which must do only what a signal handler may.
 void exitWhenMemoryRunsOut(void (*cleanup)());
-// Lets the reserve go, for what says that memory ran out.
+// Sets a reserve of memory aside for a window, let go when memory first runs out, so that what
+// catches that has room to say so in a box.
+void keepReserve();
 void releaseReserve();
 
 } // namespace ResourceLimits

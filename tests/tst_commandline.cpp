@@ -27,6 +27,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// The address sanitizer, as either compiler tells it.
+#ifdef __has_feature
+#if __has_feature(address_sanitizer)
+#define ADDRESS_SANITIZER
+#endif
+#endif
+#ifdef __SANITIZE_ADDRESS__
+#define ADDRESS_SANITIZER
+#endif
+
 using Action = CommandLine::Action;
 
 namespace {
@@ -90,11 +100,11 @@ QString namesHere()
     return QDir().entryList(all, QDir::Name).join(' ');
 }
 
-// The program itself, in the working directory, with its arguments as bytes: its status, and
-// what it wrote to standard error. Its standard output is appended to `output`.
-std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
-                                      const QString &errors,
-                                      const QByteArray &binary = MOUSE_TUTOR_BINARY)
+// The program itself started in the working directory, with its arguments as bytes, its
+// standard output appended to `output` and its standard error in `errors`; -1 when it could not
+// be.
+pid_t startProgram(const QStringList &arguments, const QString &output, const QString &errors,
+                   const QByteArray &binary = MOUSE_TUTOR_BINARY)
 {
     QByteArrayList bytes{"mouse-tutor"};
     for (const QString &argument : arguments)
@@ -109,13 +119,38 @@ std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QStrin
                                      O_WRONLY | O_CREAT | O_APPEND, 0666);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, FilePath::encode(errors).constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    pid_t child = 0;
-    int status = -1;
-    if (::posix_spawn(&child, binary.constData(), &actions, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(child, &status, 0) != child)
-        status = -1;
+    // Ended by the signals a person sends, whatever the test was started with.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t usual;
+    sigemptyset(&usual);
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM})
+        sigaddset(&usual, signal);
+    posix_spawnattr_setsigdefault(&attributes, &usual);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t child = -1;
+    if (::posix_spawn(&child, binary.constData(), &actions, &attributes, argv.data(), environ) != 0)
+        child = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
+    return child;
+}
+
+// Its status once it has ended (128 and the signal's number when a signal ended it), and what
+// it wrote to standard error.
+std::pair<int, QByteArray> endOf(pid_t child, const QString &errors)
+{
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return {-1, readFile(errors)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readFile(errors)};
+}
+
+std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
+                                      const QString &errors,
+                                      const QByteArray &binary = MOUSE_TUTOR_BINARY)
+{
+    return endOf(startProgram(arguments, output, errors, binary), errors);
 }
 
 // A device that takes at most a few kilobytes a call, as a pipe may.
@@ -152,6 +187,10 @@ private slots:
     void exportWithoutWindow();
     void journalHandedOver_data();
     void journalHandedOver();
+    void shortOfResources_data();
+    void shortOfResources();
+    void exportEndedBySignal_data();
+    void exportEndedBySignal();
     void csvWrittenInPiecesAsInOne();
     void journalWindowKeepsItsFiles();
 
@@ -536,6 +575,124 @@ void CommandLineTest::journalHandedOver()
         QCOMPARE(readFile("course.out").isEmpty(), status == 2);
     }
     QCOMPARE(readFile("res.txt"), kResults);
+}
+
+void CommandLineTest::shortOfResources_data()
+{
+    // The course or the journal started by a shell after `limits`, with res.txt of kResults (or
+    // of `names` different names): its status, its standard error ("*" for any text) and the
+    // names in the folder after it, with "csv NAME" the CSV of res.txt and "rows NAME N" its
+    // rows. @ is the folder elsewhere that holds standard output.
+    QTest::addColumn<bool>("course");
+    QTest::addColumn<QString>("limits");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("names");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors");
+    QTest::addColumn<QStringList>("checks");
+    const QStringList out = {"--export", "out.csv", "res.txt"};
+    const QString many = "у программы открыто слишком много файлов";
+    const QString descriptors =
+        "mouse-tutor: слишком мало свободных дескрипторов файлов: *, а окну нужно не меньше 64 "
+        "(их число ограничивает ulimit -n)\n";
+    const QString memory =
+        "mouse-tutor: не хватает памяти, чтобы открыть окно: нужно ещё не меньше 64 МБ "
+        "(память может ограничивать ulimit -v)\n";
+    // clang-format off
+    QTest::newRow("export, 4 descriptors") << false << "ulimit -n 4" << out << 0 << 1 << "out.csv: не удалось создать файл: " + many + "\n"
+                                           << QStringList{"only res.txt"};
+    QTest::newRow("export, 5 descriptors") << false << "ulimit -n 5" << out << 0 << 1
+                                           << "res.txt: " + many + "\nout.csv: таблица не записана: не все файлы удалось прочитать\n"
+                                           << QStringList{"only res.txt"};
+    QTest::newRow("export to standard output, 4 descriptors") << false << "ulimit -n 4" << QStringList{"--export", "-", "res.txt"} << 0 << 0
+                                                              << skipped("res.txt") << QStringList{"csv @/stdout", "only res.txt"};
+    // With standard error closed, the new file would take its number and the diagnostics.
+    QTest::newRow("export, standard error closed") << false << "exec 2>&-" << out << 0 << 0 << "" << QStringList{"csv out.csv", "only out.csv res.txt"};
+    QTest::newRow("export of many names in little memory") << false << "ulimit -v 110000" << out << 300000 << 0 << ""
+                                                           << QStringList{"rows out.csv 300000"};
+    QTest::newRow("journal, 10 descriptors") << false << "ulimit -n 10" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
+    QTest::newRow("journal, 40 descriptors") << false << "ulimit -n 40" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
+    QTest::newRow("journal, little memory") << false << "ulimit -v 120000" << QStringList() << 0 << 1 << memory << QStringList{"only res.txt"};
+    QTest::newRow("course, 10 descriptors") << true << "ulimit -n 10" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
+    QTest::newRow("course, little memory") << true << "ulimit -v 120000" << QStringList() << 0 << 1 << memory << QStringList{"only res.txt"};
+    // clang-format on
+}
+
+// Too few descriptors or too little memory: a message in Russian and status 1, never an abort
+// or a crash, and no file left behind.
+void CommandLineTest::shortOfResources()
+{
+    QFETCH(bool, course);
+    QFETCH(QString, limits);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, names);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+    QFETCH(QStringList, checks);
+#ifdef ADDRESS_SANITIZER
+    if (limits.startsWith("ulimit -v"))
+        QSKIP("the address sanitizer wants more address space than any such limit leaves");
+#endif
+    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QByteArray results = kResults;
+    if (names > 0) {
+        results.clear();
+        for (int name = 0; name < names; ++name)
+            results += "\"N" + QByteArray::number(name) + "\",1,2,3,4,5,6,0.125\r\n";
+    }
+    QVERIFY(writeFile("res.txt", results));
+    QVERIFY(::unlink(QFile::encodeName(place("@/stdout")).constData()) == 0 || errno == ENOENT);
+    // A window that opened after all would wait for ever.
+    const QStringList shell = {"-c", limits + "; exec timeout 60 \"$0\" \"$@\"",
+                               course ? MOUSE_TUTOR_BINARY : MOUSE_TUTOR_JOURNAL_BINARY};
+    const auto [ended, said] =
+        runProgram(shell + arguments, place("@/stdout"), place("@/stderr"), "/bin/sh");
+    const QStringList parts = errors.split('*');
+    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
+                 FilePath::decode(said).endsWith(parts.last()),
+             said.constData());
+    QCOMPARE(ended, status);
+    for (const QString &check : checks) {
+        const QStringList words = place(check).split(' ');
+        if (words[0] == "csv")
+            QCOMPARE(readFile(words[1]), csvOf("res.txt"));
+        else if (words[0] == "rows")
+            QCOMPARE(readFile(words[1]).count('\n') - 1, words[2].toInt());
+        else if (words[0] == "only")
+            QCOMPARE(namesHere(), words.mid(1).join(' '));
+    }
+}
+
+void CommandLineTest::exportEndedBySignal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// An export ended by a signal leaves no new file behind, the old CSV as it was, and ends as the
+// signal ends a program.
+void CommandLineTest::exportEndedBySignal()
+{
+    QFETCH(int, signal);
+    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults) && writeFile("out.csv", "old\n"));
+    // The export waits for the lock this test holds on res.txt, its new file made.
+    const int held = ::open("res.txt", O_RDWR | O_CLOEXEC);
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    QVERIFY(held >= 0 && ::fcntl(held, F_SETLK, &lock) == 0);
+    const auto unlock = qScopeGuard([held] { ::close(held); });
+    const pid_t child = startProgram({"--export", "out.csv", "res.txt"}, place("@/stdout"),
+                                     place("@/stderr"), MOUSE_TUTOR_JOURNAL_BINARY);
+    QTRY_VERIFY(namesHere().contains("out.csv."));
+    QVERIFY(::kill(child, signal) == 0);
+    QCOMPARE(endOf(child, place("@/stderr")).first, 128 + signal);
+    QCOMPARE(namesHere(), "out.csv res.txt");
+    QCOMPARE(readFile("out.csv"), "old\n");
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of

@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -39,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 #include <QTranslator>
 #include <QValueAxis>
@@ -320,6 +322,8 @@ private slots:
     void encodings_data();
     void encodings();
     void windowSortsAndFilters();
+    void copyingSelectedRows_data();
+    void copyingSelectedRows();
     void teacherAtWork();
     void closedFileNotRead();
     void filterAgainstPlainModel();
@@ -784,6 +788,72 @@ void JournalTest::windowSortsAndFilters()
     }
     QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
     QCOMPARE(readFile(csv).count('\n'), 2); // the headings and one pupil
+}
+
+void JournalTest::copyingSelectedRows_data()
+{
+    // Runs of rows selected, "first-last" each; the rows copied, or 0 when a box refuses.
+    QTest::addColumn<QString>("runs");
+    QTest::addColumn<int>("copied");
+    const int most = int(JournalOutputs::kMostCopied);
+    const QString all = QString("0-%1").arg(most);
+    // clang-format off
+    QTest::newRow("two rows apart") << "3-3 0-0" << 2;
+    QTest::newRow("runs that overlap") << "0-9 5-14" << 15;
+    QTest::newRow("as many as one copy takes") << QString("0-%1").arg(most - 1) << most;
+    QTest::newRow("one more") << all << 0;
+    QTest::newRow("one more, in two runs") << QString("0-9 10-%1").arg(most) << 0;
+    // clang-format on
+}
+
+// Ctrl+C copies each selected row once, in the table's order, counted from the selection's runs
+// rather than row by row; beyond JournalOutputs::kMostCopied rows a box says why not, and the
+// clipboard keeps what it had.
+void JournalTest::copyingSelectedRows()
+{
+    QFETCH(QString, runs);
+    QFETCH(int, copied);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("res.txt");
+    QByteArray lines;
+    for (int row = 0; row <= JournalOutputs::kMostCopied; ++row)
+        lines += "\"N" + QByteArray::number(row) + "\",1,2,3,4,5,6,0.125\r\n";
+    QVERIFY(writeFile(path, lines));
+    JournalWindow window;
+    QVERIFY(openAndRead(window, {path}));
+    auto *records = window.findChild<QTableView *>("records");
+    QItemSelection selection;
+    for (const QString &run : runs.split(' '))
+        selection.select(records->model()->index(run.section('-', 0, 0).toInt(), 0),
+                         records->model()->index(run.section('-', 1, 1).toInt(), 0));
+    records->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
+    QGuiApplication::clipboard()->setText("before");
+    QString said;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            said = box->text();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    QTest::keyClick(records, Qt::Key_C, Qt::ControlModifier);
+    const QString text = QGuiApplication::clipboard()->text();
+    if (copied == 0) {
+        QCOMPARE(said, "Выделено строк: 100\u00A0001. За раз копируется не больше 100\u00A0000 "
+                       "строк: выделите меньше или сохраните таблицу в CSV (меню «Файл»).");
+        QCOMPARE(text, "before");
+        return;
+    }
+    QCOMPARE(said, "");
+    QCOMPARE(text.count('\n'), copied + 1);
+    // In the table's order, from the first row to the last of any run.
+    int last = 0;
+    for (const QString &run : runs.split(' '))
+        last = std::max(last, run.section('-', 1, 1).toInt());
+    QVERIFY(text.section('\n', 1, 1).startsWith("N0\t"));
+    QVERIFY(text.section('\n', copied, copied).startsWith(QString("N%1\t").arg(last)));
 }
 
 // A file named twice is read once. One pupil's attempts are those of the same folded name, not
