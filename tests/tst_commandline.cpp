@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "journalwindow.h"
 #include "menuitem.h"
+#include "outputfile.h"
 #include "recordsmodel.h"
 #include "testsession.h"
 #include "usermouse.h"
@@ -119,6 +120,12 @@ pid_t startProgram(const QStringList &arguments, const QString &output, const QS
                                      O_WRONLY | O_CREAT | O_APPEND, 0666);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, FilePath::encode(errors).constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    // With nothing open but those three, as from a shell, whatever the test was started with.
+    for (const QString &name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        if (fd > STDERR_FILENO && ::fcntl(fd, F_GETFD) >= 0)
+            posix_spawn_file_actions_addclose(&actions, fd);
+    }
     // Ended by the signals a person sends, whatever the test was started with.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -192,6 +199,7 @@ private slots:
     void exportEndedBySignal_data();
     void exportEndedBySignal();
     void csvWrittenInPiecesAsInOne();
+    void outputWrittenByName();
     void journalWindowKeepsItsFiles();
 
 private:
@@ -715,6 +723,22 @@ void CommandLineTest::csvWrittenInPiecesAsInOne()
     }
     QCOMPARE(device.bytes.size(), whole.size());
     QVERIFY(device.bytes == whole);
+}
+
+// A writer that opens the output by a name of its own (a library that takes a path) writes the
+// new file: the output keeps its old contents until the commit.
+void CommandLineTest::outputWrittenByName()
+{
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults) && writeFile("out.xlsx", "old\n"));
+    OutputFile out;
+    QCOMPARE(out.start("res.txt", {"res.txt"}), OutputFile::Opened::Refused);
+    QCOMPARE(out.start("out.xlsx", {"res.txt"}), OutputFile::Opened::Yes);
+    QVERIFY(writeFile(FilePath::decode(out.writingName()), "new\n"));
+    QCOMPARE(readFile("out.xlsx"), "old\n");
+    QVERIFY(out.commit());
+    QCOMPARE(readFile("out.xlsx"), "new\n");
+    QCOMPARE(namesHere(), "out.xlsx res.txt");
 }
 
 // The journal takes a file by the bytes of its name, from a working directory whose name is
