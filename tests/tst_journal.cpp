@@ -799,7 +799,7 @@ void JournalTest::copyingSelectedRows_data()
     const QString all = QString("0-%1").arg(most);
     // clang-format off
     QTest::newRow("two rows apart") << "3-3 0-0" << 2;
-    QTest::newRow("runs that overlap") << "0-9 5-14" << 15;
+    QTest::newRow("runs that overlap") << "0-9 5-14 14-20" << 21;
     QTest::newRow("as many as one copy takes") << QString("0-%1").arg(most - 1) << most;
     QTest::newRow("one more") << all << 0;
     QTest::newRow("one more, in two runs") << QString("0-9 10-%1").arg(most) << 0;
