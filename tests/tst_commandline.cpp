@@ -615,7 +615,8 @@ void CommandLineTest::shortOfResources_data()
     QTest::newRow("export to standard output, 4 descriptors") << false << "ulimit -n 4" << QStringList{"--export", "-", "res.txt"} << 0 << 0
                                                               << skipped("res.txt") << QStringList{"csv @/stdout", "only res.txt"};
     // With standard error closed, the new file would take its number and the diagnostics.
-    QTest::newRow("export, standard error closed") << false << "exec 2>&-" << out << 0 << 0 << "" << QStringList{"csv out.csv", "only out.csv res.txt"};
+    QTest::newRow("export, standard error closed") << false << "mkdir sub; exec 2>&-" << QStringList{"--export", "sub/out.csv", "res.txt"} << 0 << 0 << ""
+                                                   << QStringList{"csv sub/out.csv", "only res.txt sub"};
     QTest::newRow("export of many names in little memory") << false << "ulimit -v 110000" << out << 300000 << 0 << ""
                                                            << QStringList{"rows out.csv 300000"};
     QTest::newRow("journal, 10 descriptors") << false << "ulimit -n 10" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
