@@ -122,6 +122,9 @@ QString errorText(lxw_error error, int systemError, const QString &temporaryFold
     }
 }
 
+// The cells' formats. A plain text or whole number is left without one, which shows it as it is:
+// a format equal to the default one costs libxlsxwriter a look-up in its table of formats for
+// every cell, as it never keeps its number, and a cell without one is shorter to pack.
 struct Formats
 {
     lxw_format *title = nullptr;
@@ -138,17 +141,16 @@ struct Formats
         heading = workbook_add_format(book);
         format_set_bold(heading);
         format_set_bottom(heading, LXW_BORDER_THIN);
+        text[1] = workbook_add_format(book);
+        whole[1] = workbook_add_format(book);
         for (int doubtful = 0; doubtful < 2; ++doubtful) {
-            for (lxw_format **format : {&text[doubtful], &whole[doubtful], &decimal[doubtful]}) {
-                *format = workbook_add_format(book);
-                if (doubtful) {
-                    format_set_bold(*format);
-                    format_set_bg_color(*format, kDoubtColour);
-                }
-            }
-            format_set_num_format(whole[doubtful], "0");
             // Up to three decimals, as many as the number has.
+            decimal[doubtful] = workbook_add_format(book);
             format_set_num_format(decimal[doubtful], "0.###");
+        }
+        for (lxw_format *format : {text[1], whole[1], decimal[1]}) {
+            format_set_bold(format);
+            format_set_bg_color(format, kDoubtColour);
         }
     }
 };
