@@ -357,7 +357,7 @@ void ClassTest::workbook()
     PupilsModel pupils(records);
     records.addFiles({"m1/res.txt"});
     JournalBatch batch;
-    batch.names = {"=1+1", "Петров", "@SUM(A1)", "+7", "-x"};
+    batch.names = {"=1+1", "Петров", "@SUM(A1)", "+7", "-x", "-1"};
     const auto add = [&](quint32 name, std::array<qint16, 6> scores, double total) {
         JournalRecord record;
         record.name = name;
@@ -372,6 +372,7 @@ void ClassTest::workbook()
     add(2, {12, 0, 0, 0, 0, 0}, 1.5);
     add(3, {1, 0, 0, 0, 0, 0}, 0.25);
     add(4, {0, 0, 0, 0, 0, 0}, 0);
+    add(5, {0, 0, 0, 0, 0, 0}, 0);
     records.apply(batch);
     JournalFilter shownRecords(records);
     JournalFilter shownPupils(pupils);
@@ -391,12 +392,13 @@ void ClassTest::workbook()
     QVERIFY(cellXml(sheet, "A2").contains("<t>=HYPERLINK(&quot;x&quot;)</t>") ||
             cellXml(sheet, "A2").contains("<t>=HYPERLINK(\"x\")</t>"));
     QVERIFY(sheet.contains("ySplit=\"4\"") && sheet.contains("state=\"frozen\""));
-    QVERIFY(sheet.contains("<autoFilter ref=\"A4:K9\"/>"));
+    QVERIFY(sheet.contains("<autoFilter ref=\"A4:K10\"/>"));
     for (const auto &[reference, content] :
          std::initializer_list<std::pair<QString, QString>>{{"A5", "<t>=1+1</t>"},
                                                             {"A7", "<t>@SUM(A1)</t>"},
                                                             {"A8", "<t>+7</t>"},
                                                             {"A9", "<t>-x</t>"},
+                                                            {"A10", "<t>-1</t>"},
                                                             {"H5", "<v>4.125</v>"},
                                                             {"H6", "<v>5</v>"},
                                                             {"B7", "<v>12</v>"},
