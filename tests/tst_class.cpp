@@ -98,54 +98,21 @@ void ClassTest::classList_data()
     QByteArray many;
     for (int i = 0; i <= ClassList::kMaxNames; ++i)
         many += "Pupil " + QByteArray::number(i) + "\n";
-    QTest::newRow("utf-8 and 1251 by line")
-        << "plain" << QString("Иванов Петя\n").toUtf8() + cp1251("Сидорова Аня\r\n") + "Petrov"
-        << "Иванов Петя|Сидорова Аня|Petrov"
-        << ""
-        << "";
+    // clang-format off
+    QTest::newRow("utf-8 and 1251 by line") << "plain" << QString("Иванов Петя\n").toUtf8() + cp1251("Сидорова Аня\r\n") + "Petrov" << "Иванов Петя|Сидорова Аня|Petrov" << "" << "";
     // Valid UTF-8 with no letter beyond ASCII is read as Windows-1251.
-    QTest::newRow("utf-8 without letters") << "plain" << QByteArray("\xE2\x84\x96 5") << "в„– 5"
-                                           << ""
-                                           << "";
-    QTest::newRow("mark makes the file utf-8")
-        << "plain" << bom + QString("Ёжиков Лёва\r").toUtf8() + "\xE2\x84\x96 5\r"
-        << "Ёжиков Лёва|№ 5"
-        << ""
-        << "";
-    QTest::newRow("blanks and comments")
-        << "plain"
-        << QString("  # 5 «Б»\n\n \t \n  Петров \t  Вася  \r\n#Козлов\nКозлов  Дима").toUtf8()
-        << "Петров Вася|Козлов Дима"
-        << ""
-        << "";
-    QTest::newRow("repeats kept once, reported once")
-        << "plain"
-        << QString("Семёнов Егор\nИванов\nсеменов  егор\nИВАНОВ\n СЕМЕНОВ ЕГОР\n").toUtf8()
-        << "Семёнов Егор|Иванов"
-        << "Семёнов Егор:1,3,5|Иванов:2,4"
-        << "";
-    QTest::newRow("line too long") << "plain"
-                                   << "Ok\n" + QByteArray(ClassList::kMaxLineLength + 1, 'x') << ""
-                                   << ""
-                                   << "строка 2 длиннее 200 знаков";
-    QTest::newRow("line at the cap")
-        << "plain" << QByteArray(ClassList::kMaxLineLength, 'x') << QString(200, 'x') << ""
-        << "";
-    QTest::newRow("too many names") << "plain" << many << ""
-                                    << ""
-                                    << "больше 1000 имён";
-    QTest::newRow("file too big") << "plain" << QByteArray(ClassList::kMaxFileSize + 1, '#') << ""
-                                  << ""
-                                  << "больше 1024 КиБ";
-    QTest::newRow("folder") << "folder" << QByteArray() << ""
-                            << ""
-                            << "это папка";
-    QTest::newRow("pipe") << "pipe" << QByteArray() << ""
-                          << ""
-                          << "не обычный файл";
-    QTest::newRow("missing") << "missing" << QByteArray() << ""
-                             << ""
-                             << "файл не найден";
+    QTest::newRow("utf-8 without letters") << "plain" << QByteArray("\xE2\x84\x96 5") << "в„– 5" << "" << "";
+    QTest::newRow("mark makes the file utf-8") << "plain" << bom + QString("Ёжиков Лёва\r").toUtf8() + "\xE2\x84\x96 5\r" << "Ёжиков Лёва|№ 5" << "" << "";
+    QTest::newRow("blanks and comments") << "plain" << QString("  # 5 «Б»\n\n \t \n  Петров \t  Вася  \r\n#Козлов\nКозлов  Дима").toUtf8() << "Петров Вася|Козлов Дима" << "" << "";
+    QTest::newRow("repeats kept once, reported once") << "plain" << QString("Семёнов Егор\nИванов\nсеменов  егор\nИВАНОВ\n СЕМЕНОВ ЕГОР\n").toUtf8() << "Семёнов Егор|Иванов" << "Семёнов Егор:1,3,5|Иванов:2,4" << "";
+    QTest::newRow("line too long") << "plain" << "Ok\n" + QByteArray(ClassList::kMaxLineLength + 1, 'x') << "" << "" << "строка 2 длиннее 200 знаков";
+    QTest::newRow("line at the cap") << "plain" << QByteArray(ClassList::kMaxLineLength, 'x') << QString(200, 'x') << "" << "";
+    QTest::newRow("too many names") << "plain" << many << "" << "" << "больше 1000 имён";
+    QTest::newRow("file too big") << "plain" << QByteArray(ClassList::kMaxFileSize + 1, '#') << "" << "" << "больше 1024 КиБ";
+    QTest::newRow("folder") << "folder" << QByteArray() << "" << "" << "это папка";
+    QTest::newRow("pipe") << "pipe" << QByteArray() << "" << "" << "не обычный файл";
+    QTest::newRow("missing") << "missing" << QByteArray() << "" << "" << "файл не найден";
+    // clang-format on
 }
 
 void ClassTest::classList()
@@ -254,30 +221,21 @@ void ClassTest::distance_data()
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("edits");
 
-    QTest::newRow("one changed") << "Михаилова Настя"
-                                 << "Михайлова Настя" << 1;
-    QTest::newRow("one left out") << "Михайлова Настя"
-                                  << "Михалова Настя" << 1;
-    QTest::newRow("one put in") << "Иванов"
-                                << "Иваннов" << 1;
-    QTest::newRow("neighbours swapped") << "Иванов Петя"
-                                        << "Иванов еПтя" << 1;
-    QTest::newRow("swapped at the start") << "Анна"
-                                          << "нАна" << 1;
-    QTest::newRow("two") << "Сидорова Аня"
-                         << "Сидорва Оня" << 2;
-    QTest::newRow("two at the ends") << "Ким"
-                                     << "аКими" << 2;
-    QTest::newRow("three") << "Сидорова Аня"
-                           << "Сидрва Оня" << 3;
-    QTest::newRow("three longer") << "Ким"
-                                  << "Кимова" << 3;
-    QTest::newRow("ё and case") << "Семёнов ЕГОР"
-                                << "семенов   егор" << 0;
-    QTest::newRow("empty") << ""
-                           << "ая" << 2;
+    // clang-format off
+    QTest::newRow("one changed") << "Михаилова Настя" << "Михайлова Настя" << 1;
+    QTest::newRow("one left out") << "Михайлова Настя" << "Михалова Настя" << 1;
+    QTest::newRow("one put in") << "Иванов" << "Иваннов" << 1;
+    QTest::newRow("neighbours swapped") << "Иванов Петя" << "Иванов еПтя" << 1;
+    QTest::newRow("swapped at the start") << "Анна" << "нАна" << 1;
+    QTest::newRow("two") << "Сидорова Аня" << "Сидорва Оня" << 2;
+    QTest::newRow("two at the ends") << "Ким" << "аКими" << 2;
+    QTest::newRow("three") << "Сидорова Аня" << "Сидрва Оня" << 3;
+    QTest::newRow("three longer") << "Ким" << "Кимова" << 3;
+    QTest::newRow("ё and case") << "Семёнов ЕГОР" << "семенов   егор" << 0;
+    QTest::newRow("empty") << "" << "ая" << 2;
     QTest::newRow("long, one") << QString(300, u'я') + "а" << QString(300, u'я') + "б" << 1;
     QTest::newRow("long, three") << "ааа" + QString(300, u'я') << QString(300, u'я') << 3;
+    // clang-format on
 }
 
 void ClassTest::distance()
@@ -330,14 +288,12 @@ void ClassTest::shownName_data()
     QTest::addColumn<QString>("listed");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("listed") << QStringList{"семенов егор:5"} << "Семёнов Егор"
-                            << "Семёнов Егор";
-    QTest::newRow("most typed") << QStringList{"Семенов Егор:1", "Семёнов Егор:2"} << ""
-                                << "Семёнов Егор";
-    QTest::newRow("tie: first seen") << QStringList{"Семёнов Егор:2", "Семенов Егор:2"} << ""
-                                     << "Семёнов Егор";
-    QTest::newRow("none") << QStringList{} << ""
-                          << "";
+    // clang-format off
+    QTest::newRow("listed") << QStringList{"семенов егор:5"} << "Семёнов Егор" << "Семёнов Егор";
+    QTest::newRow("most typed") << QStringList{"Семенов Егор:1", "Семёнов Егор:2"} << "" << "Семёнов Егор";
+    QTest::newRow("tie: first seen") << QStringList{"Семёнов Егор:2", "Семенов Егор:2"} << "" << "Семёнов Егор";
+    QTest::newRow("none") << QStringList{} << "" << "";
+    // clang-format on
 }
 
 void ClassTest::shownName()
@@ -446,31 +402,24 @@ void ClassTest::workbook()
 void ClassTest::workbookFailures_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("temporary");
     QTest::addColumn<QString>("problem");
 
-    QTest::newRow("full disk") << "full"
-                               << ""
-                               << "нет места на диске";
-    QTest::newRow("no folder") << "nowhere/class.xlsx"
-                               << "."
-                               << "нет такой папки";
-    QTest::newRow("folder") << "."
-                            << ""
-                            << "под этим именем находится папка";
+    // clang-format off
+    QTest::newRow("full disk") << "full" << "нет места на диске";
+    QTest::newRow("no folder") << "nowhere/class.xlsx" << "нет такой папки";
+    QTest::newRow("folder") << "." << "под этим именем находится папка";
+    // clang-format on
 }
 
 void ClassTest::workbookFailures()
 {
     QFETCH(QString, file);
-    QFETCH(QString, temporary);
     QFETCH(QString, problem);
     WorkFolder folder;
     QVERIFY(WorkFolder::makeFullDevice("full"));
     RecordsModel records;
     JournalFilter shown(records);
     WorkbookWriter writer;
-    writer.setTemporaryFolder(temporary);
     QVERIFY(!writer.write(file, {WorkbookWriter::recordsSheet(shown, records)}));
     QVERIFY2(writer.problem().contains(problem), qPrintable(writer.problem()));
 }
