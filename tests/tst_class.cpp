@@ -82,6 +82,7 @@ private slots:
     void shownName_data();
     void shownName();
     void workbook();
+    void workbookPastTheRowLimit();
     void workbookFailures_data();
     void workbookFailures();
 };
@@ -397,6 +398,33 @@ void ClassTest::workbook()
     QCOMPARE(lines[4].split(',').mid(0, 8).join(','), "\"=1+1\",10,10,10,3,10,8,4.125");
     QCOMPARE(lines[7].split(',').mid(0, 8).join(','), "\"+7\",1,0,0,0,0,0,0.25");
     QCOMPARE(lines[5].split(',').mid(0, 8).join(','), "\"Петров\",10,10,10,10,0,0,5");
+}
+
+// More rows than a sheet holds go on in a second sheet, none lost.
+void ClassTest::workbookPastTheRowLimit()
+{
+    class Numbers : public QAbstractTableModel
+    {
+    public:
+        int rowCount(const QModelIndex & = {}) const override { return 1048576; }
+        int columnCount(const QModelIndex & = {}) const override { return 1; }
+        QVariant data(const QModelIndex &index, int role) const override
+        {
+            return role == Qt::DisplayRole ? QVariant(index.row()) : QVariant();
+        }
+    } numbers;
+    WorkFolder folder;
+    WorkbookWriter writer;
+    writer.setTitle({"Класс"});
+    QVERIFY2(writer.write("many.xlsx", {{"Записи", &numbers, {}, {}}}),
+             qPrintable(writer.problem()));
+    QVERIFY(unzipped("many.xlsx", "xl/workbook.xml").contains("name=\"Записи (2)\""));
+    const QString first = unzipped("many.xlsx", "xl/worksheets/sheet1.xml");
+    QVERIFY(cellXml(first, "A1048576").contains("<v>1048572</v>"));
+    const QString second = unzipped("many.xlsx", "xl/worksheets/sheet2.xml");
+    QVERIFY(cellXml(second, "A4").contains("<v>1048573</v>"));
+    QVERIFY(cellXml(second, "A6").contains("<v>1048575</v>"));
+    QVERIFY(cellXml(second, "A7").isEmpty());
 }
 
 void ClassTest::workbookFailures_data()
