@@ -62,8 +62,8 @@ ClassList ClassList::fromFile(const QString &path)
         // One byte past the cap tells a file that is too big.
         const qsizetype room = qsizetype(kMaxFileSize + 1) - bytes.size();
         if (room <= 0) {
-            list.refuse(QStringLiteral("файл больше %1 КиБ, а список класса много меньше")
-                            .arg(kMaxFileSize / 1024));
+            list.refuse(QStringLiteral("в файле больше %1 МиБ — слишком много для списка класса")
+                            .arg(kMaxFileSize >> 20));
             return list;
         }
         const qsizetype before = bytes.size();

@@ -77,8 +77,10 @@ std::optional<double> plainNumber(const QString &text, QChar point)
     return value;
 }
 
+// The cell's number, if it is one a sheet can hold (no infinity, no NaN).
 std::optional<double> numberOf(const QVariant &value, QChar point)
 {
+    std::optional<double> number;
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -88,12 +90,15 @@ std::optional<double> numberOf(const QVariant &value, QChar point)
     case QMetaType::UShort:
     case QMetaType::Double:
     case QMetaType::Float:
-        return value.toDouble();
+        number = value.toDouble();
+        break;
     case QMetaType::QString:
-        return plainNumber(value.toString(), point);
+        number = plainNumber(value.toString(), point);
+        break;
     default:
-        return std::nullopt;
+        break;
     }
+    return number && std::isfinite(*number) ? number : std::nullopt;
 }
 
 // libxlsxwriter's error as the user reads it. `systemError`: errno right after the failure.
@@ -226,7 +231,7 @@ lxw_error SheetWriter::write(const QStringList &title, int first, int count)
             if (!number) {
                 error = cell(row, column, value.toString(), m_formats.text[doubtful]);
             } else {
-                const bool whole = *number == double(qint64(*number));
+                const bool whole = std::trunc(*number) == *number;
                 // Its digits, a sign and up to three decimals.
                 qsizetype &width = m_widths[size_t(column)];
                 width = std::max(width, qsizetype(std::log10(std::abs(*number) + 1)) + 2 +

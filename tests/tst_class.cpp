@@ -109,7 +109,7 @@ void ClassTest::classList_data()
     QTest::newRow("line too long") << "plain" << "Ok\n" + QByteArray(ClassList::kMaxLineLength + 1, 'x') << "" << "" << "строка 2 длиннее 200 знаков";
     QTest::newRow("line at the cap") << "plain" << QByteArray(ClassList::kMaxLineLength, 'x') << QString(200, 'x') << "" << "";
     QTest::newRow("too many names") << "plain" << many << "" << "" << "больше 1000 имён";
-    QTest::newRow("file too big") << "plain" << QByteArray(ClassList::kMaxFileSize + 1, '#') << "" << "" << "больше 1024 КиБ";
+    QTest::newRow("file too big") << "plain" << QByteArray(ClassList::kMaxFileSize + 1, '#') << "" << "" << "больше 1 МиБ";
     QTest::newRow("folder") << "folder" << QByteArray() << "" << "" << "это папка";
     QTest::newRow("pipe") << "pipe" << QByteArray() << "" << "" << "не обычный файл";
     QTest::newRow("missing") << "missing" << QByteArray() << "" << "" << "файл не найден";
