@@ -86,7 +86,16 @@ bench_export() {
     [ "$rows" -eq $lines ] && [ "$ours" -lt "$calc" ]
 }
 
-steps=(startup results append journal export)
+# Misspelling hints for a thousand names, and a million records as a workbook against the same
+# as CSV.
+bench_workbook() {
+    local status=0
+    "$build/bench/bench_workbook" hints || status=1
+    "$build/bench/bench_workbook" write 1000000 || status=1
+    return $status
+}
+
+steps=(startup results append journal export workbook)
 
 failed=0
 for step in "${steps[@]}"; do
