@@ -7,6 +7,7 @@
 #include "resultsfailure.h"
 #include "resultsfile.h"
 #include "resultsparser.h"
+#include "systemerror.h"
 #include "totaltext.h"
 #include "workfolder.h"
 
@@ -14,6 +15,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <cstring>
 #include <unistd.h>
@@ -86,6 +88,7 @@ private slots:
     void lockHeldByAnotherProgram();
     void programsAppendWholeLines();
     void pathsAreBytes();
+    void systemErrorsInRussian();
 };
 
 void ResultsFileTest::lineIsByteExact_data()
@@ -369,6 +372,23 @@ void ResultsFileTest::pathsAreBytes()
                 QVERIFY(i + 1 < shown.size() && shown[++i].isLowSurrogate());
             else
                 QVERIFY(!shown[i].isLowSurrogate());
+        }
+    }
+}
+
+// Every error a user can meet reading, writing or starting a program is said in Russian, never
+// in the system's English words.
+void ResultsFileTest::systemErrorsInRussian()
+{
+    for (int error :
+         {ENOENT,  EACCES,    EAGAIN,       EIO,      ENOSPC,     EDQUOT,    EROFS,
+          EISDIR,  EBADF,     ENOEXEC,      EMFILE,   ENFILE,     ENOMEM,    ELOOP,
+          ETXTBSY, EXDEV,     EEXIST,       ESTALE,   ETIMEDOUT,  EHOSTDOWN, EHOSTUNREACH,
+          ENOLCK,  EOVERFLOW, EINVAL,       EPIPE,    ENODEV,     EBUSY,     E2BIG,
+          EFBIG,   ENXIO,     ENAMETOOLONG, ENOTCONN, ECONNRESET, EINTR}) {
+        for (auto use : {SystemError::Use::Read, SystemError::Use::Write, SystemError::Use::Run}) {
+            const QString text = SystemError::text(error, use);
+            QVERIFY2(!text.contains(QRegularExpression("[A-Za-z0-9]")), qPrintable(text));
         }
     }
 }
