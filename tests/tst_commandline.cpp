@@ -193,7 +193,10 @@ void CommandLineTest::parse_data()
     const auto usage = [](const char *tag, const QStringList &arguments, const QString &said) {
         QTest::newRow(tag) << arguments << Action::BadUsage << "" << "mouse-tutor: " + said + "\n" + kUsage << "" << "";
     };
-    QTest::newRow("no options") << QStringList() << Action::Run << "res.txt" << "" << "" << "";
+    // res.txt in the working folder, here a link to a pipe, is refused as one named would be.
+    const QString pipe = "Вместо файла результатов указано устройство или канал «res.txt».";
+    QTest::newRow("no options, res.txt a pipe") << QStringList() << Action::BadResultsFile << ""
+                                                << "mouse-tutor: в" + pipe.sliced(1) + "\n" << pipe << "";
     QTest::newRow("results") << QStringList{"--results", "@/shared/класс.txt"} << Action::Run << "@/shared/класс.txt" << "" << "" << "";
     QTest::newRow("results=, relative") << QStringList{"--results=res2.txt"} << Action::Run << "res2.txt" << "" << "" << "";
     QTest::newRow("help") << QStringList{"--help"} << Action::ShowHelp << "" << kUsage + "Учебная программа «Мышь»" << "" << "";
@@ -254,6 +257,8 @@ void CommandLineTest::parse()
     QFETCH(QString, boxText);
     QFETCH(QString, journal);
     const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QVERIFY(QFile::link(place("@/pipe"), "res.txt"));
     QStringList command{"/usr/bin/mouse-tutor"};
     for (const QString &argument : arguments)
         command << place(argument);
