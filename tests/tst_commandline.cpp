@@ -455,40 +455,76 @@ void CommandLineTest::exportWithoutWindow()
 
 void CommandLineTest::journalHandedOver_data()
 {
+    // `layout`: where the course's program is copied and started from ("course FOLDER"), and
+    // what is made around it: a copy of the journal's program ("journal FOLDER"), a folder's or a
+    // file's "mode NAME MODE" or "owner NAME UID", a "link NAME TARGET". None: the build's.
+    QTest::addColumn<QStringList>("layout");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("errors"); // "*" stands for any text
-    QTest::addColumn<bool>("alone");     // the course's program copied to where no journal is
+    const QStringList all = {"--export", "-", "res.txt"};
     const QString refused = "res.txt: таблица не записана: это файл результатов, из которого "
                             "читаются записи\n";
+    const QString cannot = "mouse-tutor: не удалось запустить журнал результатов «*";
+    const QString shared = "» могут писать другие пользователи\n";
     // clang-format off
-    QTest::newRow("all read") << QStringList{"--export", "-", "res.txt"} << 0 << skipped("res.txt") << false;
-    QTest::newRow("a file missing") << QStringList{"--export", "-", "нет.txt", "res.txt"} << 1
-                                    << "нет.txt: файл не найден\n" + skipped("res.txt") << false;
-    QTest::newRow("the CSV is read") << QStringList{"--export", "res.txt", "res.txt"} << 2 << refused << false;
-    QTest::newRow("no journal") << QStringList{"--export", "-", "res.txt"} << 1
-                                << "mouse-tutor: не удалось запустить журнал результатов «*/mouse-tutor-journal»: "
-                                   "файл не найден\n" << true;
+    QTest::newRow("all read") << QStringList() << all << 0 << skipped("res.txt");
+    QTest::newRow("a file missing") << QStringList() << QStringList{"--export", "-", "нет.txt", "res.txt"} << 1
+                                    << "нет.txt: файл не найден\n" + skipped("res.txt");
+    QTest::newRow("the CSV is read") << QStringList() << QStringList{"--export", "res.txt", "res.txt"} << 2 << refused;
+    QTest::newRow("no journal") << QStringList{"course ."} << all << 1 << cannot + "/mouse-tutor-journal»: файл не найден\n";
+    // Only the journal beside a program that is not the installed one, never one in the
+    // package's private folder from there.
+    QTest::newRow("planted beside an installed layout") << QStringList{"course i/bin", "journal i/libexec/mouse-tutor"} << all << 1
+                                                        << cannot + "/i/bin/mouse-tutor-journal»: файл не найден\n";
+    // Never from a folder another user can write, nor one above it...
+    QTest::newRow("a folder all may write") << QStringList{"course w", "journal w", "mode w 777"} << all << 1 << cannot + "/w" + shared;
+    QTest::newRow("a group's folder above") << QStringList{"course g/x", "journal g/x", "mode g 775"} << all << 1 << cannot + "/g" + shared;
+    // ...but for a sticky folder, as /tmp, where no other user can replace it.
+    QTest::newRow("a sticky folder") << QStringList{"course t", "journal t", "mode t 1777"} << all << 0 << skipped("res.txt");
+    QTest::newRow("a link into a shared folder") << QStringList{"course l", "journal s", "mode s 777", "link l/mouse-tutor-journal ../s/mouse-tutor-journal"}
+                                                 << all << 1 << cannot + "/s" + shared;
+    QTest::newRow("another user's journal") << QStringList{"course o", "journal o", "owner o/mouse-tutor-journal 54321"} << all << 1
+                                            << cannot + "/o/mouse-tutor-journal»: файл принадлежит другому пользователю\n";
+    QTest::newRow("another user's folder") << QStringList{"course u/x", "journal u/x", "owner u 54321"} << all << 1
+                                           << cannot + "/u» принадлежит другому пользователю\n";
     // clang-format on
 }
 
 // `mouse-tutor --journal` hands its arguments over to the journal's own program: what that
-// writes and its status are those of the journal's program started by itself. Without it, the
-// course says so and ends with status 1.
+// writes and its status are those of the journal's program started by itself. Without one it
+// can trust, the course says why and ends with status 1.
 void CommandLineTest::journalHandedOver()
 {
+    QFETCH(QStringList, layout);
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, errors);
-    QFETCH(bool, alone);
     WorkFolder folder;
     QVERIFY(writeFile("res.txt", kResults));
     const QStringList all = QStringList{"--journal"} + arguments;
     QByteArray course = MOUSE_TUTOR_BINARY;
-    if (alone) {
-        course = FilePath::encode(QDir::current().filePath("mouse-tutor"));
-        QVERIFY(QFile::copy(MOUSE_TUTOR_BINARY, QString::fromUtf8(course)) &&
-                ::chmod(course.constData(), 0755) == 0);
+    for (const QString &step : layout) {
+        const QStringList words = step.split(' ');
+        const QByteArray name = FilePath::encode(words[1]);
+        if (words[0] == "course" || words[0] == "journal") {
+            const QString copy = QDir::current().filePath(words[1]) + "/mouse-tutor" +
+                                 (words[0] == "journal" ? "-journal" : "");
+            QVERIFY(QDir().mkpath(words[1]));
+            QVERIFY(QFile::copy(
+                words[0] == "course" ? MOUSE_TUTOR_BINARY : MOUSE_TUTOR_JOURNAL_BINARY, copy));
+            QVERIFY(::chmod(FilePath::encode(copy).constData(), 0755) == 0);
+            if (words[0] == "course")
+                course = FilePath::encode(copy);
+        } else if (words[0] == "mode") {
+            QVERIFY(::chmod(name.constData(), mode_t(words[2].toInt(nullptr, 8))) == 0);
+        } else if (words[0] == "owner") {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            QVERIFY(::chown(name.constData(), uid_t(words[2].toInt()), gid_t(-1)) == 0);
+        } else if (words[0] == "link") {
+            QVERIFY(::symlink(FilePath::encode(words[2]).constData(), name.constData()) == 0);
+        }
     }
     const auto [ended, said] = runProgram(all, "course.out", "course.err", course);
     QCOMPARE(ended, status);
@@ -496,7 +532,7 @@ void CommandLineTest::journalHandedOver()
     QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
                  FilePath::decode(said).endsWith(parts.last()),
              said.constData());
-    if (alone) {
+    if (errors.startsWith("mouse-tutor:")) {
         QCOMPARE(readFile("course.out"), QByteArray());
     } else {
         const auto journal =
