@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "csvwriter.h"
+#include "filehandle.h"
 #include "filepath.h"
 #include "form1.h"
 #include "journalwindow.h"
@@ -21,8 +22,10 @@
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,11 +94,27 @@ QString namesHere()
 }
 
 // The program itself, in the working directory, with its arguments as bytes: its status, and
-// what it wrote to standard error. Its standard output is appended to `output`.
+// what it wrote to standard error. Its standard output is appended to `output`. `environment`
+// holds "NAME=VALUE" to set and "-NAME" to take away.
 std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
                                       const QString &errors,
-                                      const QByteArray &binary = MOUSE_TUTOR_BINARY)
+                                      const QByteArray &binary = MOUSE_TUTOR_BINARY,
+                                      const QStringList &environment = {})
 {
+    QByteArrayList variables;
+    for (char **variable = environ; *variable; ++variable)
+        variables << *variable;
+    for (const QString &change : environment) {
+        const QByteArray name =
+            change.section('=', 0, 0).remove(0, change.startsWith('-')).toUtf8();
+        variables.removeIf([&](const QByteArray &v) { return v.startsWith(name + '='); });
+        if (!change.startsWith('-'))
+            variables << change.toUtf8();
+    }
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     QByteArrayList bytes{"mouse-tutor"};
     for (const QString &argument : arguments)
         bytes << FilePath::encode(argument);
@@ -111,7 +130,8 @@ std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QStrin
                                      O_WRONLY | O_CREAT | O_TRUNC, 0666);
     pid_t child = 0;
     int status = -1;
-    if (::posix_spawn(&child, binary.constData(), &actions, nullptr, argv.data(), environ) != 0 ||
+    if (::posix_spawn(&child, binary.constData(), &actions, nullptr, argv.data(), envp.data()) !=
+            0 ||
         ::waitpid(child, &status, 0) != child)
         status = -1;
     posix_spawn_file_actions_destroy(&actions);
@@ -152,6 +172,8 @@ private slots:
     void exportWithoutWindow();
     void journalHandedOver_data();
     void journalHandedOver();
+    void withoutScreen_data();
+    void withoutScreen();
     void csvWrittenInPiecesAsInOne();
     void journalWindowKeepsItsFiles();
 
@@ -542,6 +564,62 @@ void CommandLineTest::journalHandedOver()
         QCOMPARE(readFile("course.out").isEmpty(), status == 2);
     }
     QCOMPARE(readFile("res.txt"), kResults);
+}
+
+void CommandLineTest::withoutScreen_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment"); // as runProgram takes it; "!" a display that
+                                                  // takes the connection and never answers
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors");
+    const QStringList none = {"-DISPLAY", "-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM"};
+    const QString cannot = "mouse-tutor: не удалось открыть окно: ";
+    const QString noDisplay =
+        cannot + "не задан дисплей (программа запущена не в графическом сеансе).\n";
+    // clang-format off
+    QTest::newRow("the course") << QStringList() << none << 1 << noDisplay;
+    QTest::newRow("the journal's window") << QStringList{"--journal"} << none << 1 << noDisplay;
+    QTest::newRow("a display not there") << QStringList() << none + QStringList{"DISPLAY=:4321"} << 1
+                                         << cannot + "нет связи с дисплеем «:4321».\n";
+    QTest::newRow("a display that never answers") << QStringList{"--journal"} << none + QStringList{"!"} << 1
+                                                  << cannot + "дисплей «127.0.0.1:*» не отвечает.\n";
+    QTest::newRow("--export") << QStringList{"--journal", "--export", "-", "res.txt"} << none << 0 << skipped("res.txt");
+    QTest::newRow("--help") << QStringList{"--help"} << none << 0 << "";
+    QTest::newRow("--version") << QStringList{"--version"} << none << 0 << "";
+    // clang-format on
+}
+
+// Without a screen, what needs a window ends with a Russian line and status 1, never Qt's abort
+// nor a wait for ever; what needs none works as ever.
+void CommandLineTest::withoutScreen()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults));
+    // A display is a port from 6000 on: one taken here, that never says a word.
+    FileHandle silent(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (environment.removeAll("!") > 0) {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int display = 4000;
+        for (address.sin_port = htons(6000 + display);
+             ::bind(silent.fd(), reinterpret_cast<sockaddr *>(&address), sizeof address) != 0;
+             address.sin_port = htons(6000 + ++display))
+            QVERIFY(display < 5000);
+        QVERIFY(::listen(silent.fd(), 4) == 0);
+        environment << QString("DISPLAY=127.0.0.1:%1").arg(display);
+    }
+    const auto [ended, said] = runProgram(arguments, "out", "err", MOUSE_TUTOR_BINARY, environment);
+    QCOMPARE(ended, status);
+    const QStringList parts = errors.split('*');
+    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
+                 FilePath::decode(said).endsWith(parts.last()),
+             said.constData());
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of
