@@ -112,14 +112,21 @@ ResultList ResultsParser::parse()
 {
     qint64 count = 0;
     while (available()) {
+        // A short line is one line laid out as the program writes it.
         const qint64 lines = m_path == Path::General ? 0 : readShortLines(count);
         if (lines > 0) {
             count += lines;
+            m_provingStart = false;
             continue;
         }
         RawRecord &record = (*m_ring)[static_cast<size_t>(count % ResultList::kKept)];
-        if (m_path == Path::General || !readFast(record))
+        const char *const start = m_pos;
+        if (m_path == Path::General || !readFast(record) ||
+            (m_provingStart && nameHoldsLineEnd(record))) {
+            m_pos = start; // the fast path reads within the buffer only
             readGeneral(record);
+        }
+        m_provingStart = false;
         ++count;
     }
     const qint64 kept = std::min<qint64>(count, ResultList::kKept);
@@ -131,6 +138,12 @@ ResultList ResultsParser::parse()
         throw ResultsFailure(error.what());
     }
     return list;
+}
+
+ResultList ResultsParser::parseFromLineStart()
+{
+    m_provingStart = true;
+    return parse();
 }
 
 // True while a byte is left; refills the buffer when it has been used up.
@@ -246,7 +259,7 @@ bool ResultsParser::readFast(RawRecord &record)
         to[field] = p;
     }
     // A comma after the total starts the next record, but only where a line end does not end it.
-    if (m_lineMode && *p == ',')
+    if ((m_lineMode || m_provingStart) && *p == ',')
         return false;
     const char *next = p + 1;
     if (*p == '\r') {
@@ -470,6 +483,8 @@ void ResultsParser::readGeneral(RawRecord &record)
         if (field > 0 && !available())
             throw ResultsFailure("res.txt ends inside a record");
         const FieldRead read = readField(record, field);
+        if (m_provingStart && !fieldOnItsLine(record, field, read))
+            throw NotARecordStart();
         skipSeparator();
         if (field == kFields - 1) {
             const auto total = read.cut
@@ -551,6 +566,16 @@ void ResultsParser::skipSeparator()
         return;
     if (*m_pos++ == '\r' && available() && *m_pos == '\n')
         ++m_pos;
+}
+
+// Whether a field just read keeps its record one line laid out as the program writes it (see
+// parseFromLineStart).
+bool ResultsParser::fieldOnItsLine(const RawRecord &record, int field, const FieldRead &read)
+{
+    if (field == 0 && (!read.quoted || read.unclosed || nameHoldsLineEnd(record)))
+        return false;
+    const bool lineEnd = !available() || *m_pos == '\r' || *m_pos == '\n';
+    return lineEnd == (field == kFields - 1);
 }
 
 QString ResultsParser::fieldText(Cp1251 &codePage, std::string_view bytes)

@@ -46,6 +46,14 @@ public:
 
     // Throws ResultsFailure.
     ResultList parse();
+    // The same from a place after a line end, taken for a record's start only if the record
+    // there is one line laid out as the program writes it: a quoted name without a line end,
+    // seven fields after commas, and a line end (or the end of the input) after the total.
+    // Throws NotARecordStart when it is not, ResultsFailure as parse() does.
+    struct NotARecordStart
+    {
+    };
+    ResultList parseFromLineStart();
 
     // Reads every line to the end of the input. Lines are numbered from `firstNumber` and their
     // places counted from `startOffset`, the place in the file where the input begins. Throws
@@ -116,6 +124,7 @@ private:
     };
     FieldRead readField(RawRecord &record, int field);
     void skipSeparator();
+    bool fieldOnItsLine(const RawRecord &record, int field, const FieldRead &read);
     LineFault readLine(RawRecord &record, bool &ended);
     static bool nameHoldsLineEnd(const RawRecord &record);
     LineFault toLineRecord(const RawRecord &record, LineRecord &line);
@@ -132,6 +141,7 @@ private:
     const char *m_end = nullptr;
     bool m_sourceDone = false;
     bool m_lineMode = false;
+    bool m_provingStart = false; // the first record must show that it starts at a line start
     // The lenient reader's line so far, up to a line end beyond LineHead::kKept bytes: the
     // bytes kept, and where in the buffer the rest starts.
     std::array<char, LineHead::kKept + 2> m_head;
