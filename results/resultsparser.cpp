@@ -438,6 +438,7 @@ void ResultsParser::takeShortLine(RawRecord &record, const char *begin, const Sh
     record.base = begin;
     record.length = static_cast<quint16>(line.lineEnd);
     record.inBuffer = true;
+    record.nameCut = false;
     record.start[0] = 1;
     record.size[0] = static_cast<quint16>(line.close - 1);
     quint64 commas = line.commas;
@@ -463,6 +464,7 @@ bool ResultsParser::keepInBuffer(RawRecord &record, const Spans &from, const Spa
     record.base = begin;
     record.length = static_cast<quint16>(to[kFields - 1] - begin);
     record.inBuffer = true;
+    record.nameCut = false;
     for (int field = 0; field < kFields; ++field) {
         record.start[field] = static_cast<quint16>(from[field] - begin);
         record.size[field] = static_cast<quint16>(to[field] - from[field]);
@@ -502,13 +504,16 @@ void ResultsParser::readGeneral(RawRecord &record)
 ResultsParser::FieldRead ResultsParser::readField(RawRecord &record, int field)
 {
     FieldRead read;
-    char *const out = record.bytes.data() + field * kMaxField;
+    // The lenient reader keeps a longer name (see kMaxName); every field has its place.
+    const size_t limit = field == 0 && m_lineMode ? kMaxName : kMaxField;
+    const int at = field == 0 ? 0 : kMaxName + (field - 1) * kMaxField;
+    char *const out = record.bytes.data() + at;
     size_t size = 0;
     const auto keep = [&](const char *from, const char *to) {
         size_t n = static_cast<size_t>(to - from);
-        if (n > kMaxField - size) {
+        if (n > limit - size) {
             read.cut = true;
-            n = kMaxField - size;
+            n = limit - size;
         }
         std::memcpy(out + size, from, n);
         size += n;
@@ -554,7 +559,7 @@ ResultsParser::FieldRead ResultsParser::readField(RawRecord &record, int field)
         while (size > 0 && isBlank(out[size - 1]))
             --size;
     }
-    record.start[field] = static_cast<quint16>(field * kMaxField);
+    record.start[field] = static_cast<quint16>(at);
     record.size[field] = static_cast<quint16>(size);
     return read;
 }
@@ -673,6 +678,7 @@ LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
     record.base = record.bytes.data();
     record.length = 0;
     record.inBuffer = false;
+    record.nameCut = false;
     LineFault fault;
     int fields = 0;
     bool firstQuoted = false;
@@ -683,7 +689,9 @@ LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
         fields = std::min(fields + 1, 255);
         if (!fault && read.unclosed)
             fault = {LineFault::UnclosedQuote, quint8(fields)};
-        if (!fault && read.cut)
+        if (fields == 1)
+            record.nameCut = read.cut;
+        else if (!fault && read.cut)
             fault = {LineFault::FieldTooLong, quint8(fields)};
         if (!available()) {
             ended = false;
@@ -712,6 +720,7 @@ LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
                                 record.size[size_t(field)]);
     };
     line.name = bytes(0);
+    line.nameCut = record.nameCut;
     for (int field = 1; field < kFields - 1; ++field) {
         const int score = lineScore(bytes(field));
         if (score == kNotAScore)

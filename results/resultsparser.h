@@ -26,14 +26,18 @@
 //
 // The lenient reader (readLines) takes every line as one record instead, with the same field
 // rules, and hands each to a sink: as a record, or as a skipped line with the reason. A line
-// end always ends its line there, inside quotes too; a field longer than kMaxField, a count of
-// fields other than eight, a score that is not a whole number in -32768 .. 32767 or a total
-// that parseTotal refuses make the line skipped, handed out with its first bytes, and reading
-// goes on with the next line.
+// end always ends its line there, inside quotes too. A name keeps up to kMaxName bytes, and a
+// longer one its first kMaxName bytes, marked as cut; any other field longer than kMaxField, a
+// count of fields other than eight, a score that is not a whole number in -32768 .. 32767 or a
+// total that parseTotal refuses make the line skipped, handed out with its first bytes, and
+// reading goes on with the next line.
 class ResultsParser
 {
 public:
     static constexpr int kMaxField = 256;
+    // A name as long as the name prompt takes (kMaxInputLength, 255 characters) in UTF-8, where
+    // a character takes up to four bytes.
+    static constexpr int kMaxName = 1024;
     static constexpr int kFields = 8;
 
     // Without the fast path every record goes through the general field reader; the two must
@@ -75,7 +79,8 @@ private:
         std::array<quint16, kFields> start; // from base
         std::array<quint16, kFields> size;
         qint16 total = 0;
-        std::array<char, kFields * kMaxField + 16> bytes;
+        bool nameCut = false;
+        std::array<char, kMaxName + (kFields - 1) * kMaxField + 16> bytes;
     };
     // Where the fields of a line of the program's layout are, from its start (see shortLine).
     struct ShortLine
