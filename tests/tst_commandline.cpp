@@ -6,6 +6,7 @@
 #include "journalwindow.h"
 #include "menuitem.h"
 #include "recordsmodel.h"
+#include "resultsparser.h"
 #include "testsession.h"
 #include "usermouse.h"
 #include "workfolder.h"
@@ -174,6 +175,7 @@ private slots:
     void journalHandedOver();
     void withoutScreen_data();
     void withoutScreen();
+    void longNamesReadWhole();
     void csvWrittenInPiecesAsInOne();
     void journalWindowKeepsItsFiles();
 
@@ -620,6 +622,27 @@ void CommandLineTest::withoutScreen()
     QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
                  FilePath::decode(said).endsWith(parts.last()),
              said.constData());
+}
+
+// A name pasted into the prompt stops at the 255 letters the prompt takes, which the file holds
+// and the journal reads whole; a longer name of an older file is shown cut, never skipped.
+void CommandLineTest::longNamesReadWhole()
+{
+    WorkFolder folder;
+    {
+        TestSession session;
+        session.start(QString(10000, u'я'));
+        UserMouse::choose(session.program().form1().control<MenuItem>("mnuRes"));
+    }
+    const QByteArray zeros = ",0,0,0,0,0,0,0\r\n";
+    QCOMPARE(readFile("res.txt"), '"' + QByteArray(255, '\xFF') + '"' + zeros);
+    QVERIFY(writeFile("res.txt", '"' + QByteArray(10000, '\xE0') + '"' + zeros, O_APPEND));
+    const auto [ended, said] =
+        runProgram({"--journal", "--export", "out.csv", "res.txt"}, "out", "err");
+    QCOMPARE(said, QByteArray());
+    QCOMPARE(readFile("out.csv"),
+             kHeader + "res.txt,1," + QString(255, u'я').toUtf8() + zeros + "res.txt,2," +
+                 QString(ResultsParser::kMaxName, u'а').toUtf8() + "…" + zeros);
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of
