@@ -398,7 +398,8 @@ void JournalTest::followingAFile_data()
     // "ahead" set its modification time an hour back or ahead, "wait N" lets N seconds pass),
     // then the follower looks once, with the settle time the journal uses; "!" before a step
     // cancels that look. After each look: "over" if it started from line 1 again, "void" if it
-    // voided the last line, and the lines taken so far; or why none could be.
+    // voided the last line, the lines taken so far and what their names were read as; or why
+    // none could be.
     // Appends, cuts and replacements are followerMatchesWholeRead's.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("looks");
@@ -411,6 +412,11 @@ void JournalTest::followingAFile_data()
     QTest::newRow("rewritten in place, longer") << QStringList{"+" + a, "~" + b + a} << QStringList{readA, "over " + readB + " 2:a|1,2,3,4,5,6|7"};
     QTest::newRow("removed, then back") << QStringList{"+" + a, "remove", "+" + b} << QStringList{readA, "missing", "over " + readB};
     QTest::newRow("cancelled, no longer followed") << QStringList{"+" + a, "!+" + b, "+" + b} << QStringList{readA, "cancelled", "cancelled"};
+    // A UTF-8 name of an unended line that turns out damaged no longer counts, nor one of a file
+    // rewritten.
+    const QString utf8 = QString::fromLatin1("\"\xD0\xB8\",1,2,3,4,5,6,7");
+    QTest::newRow("UTF-8 names voided") << QStringList{"+" + utf8, "old", "+,8\r\n", "~" + utf8 + "\r\n", "~" + a}
+                                        << QStringList{"", "1:Рё|1,2,3,4,5,6|7~ [UTF-8]", "void 1!many9", "over 1:Рё|1,2,3,4,5,6|7 [UTF-8]", "over " + readA};
     // clang-format on
 }
 
@@ -442,7 +448,9 @@ void JournalTest::followingAFile()
         const int overs = log.startOvers, voids = log.voids;
         const FileFollower::State state = follower.poll(log, &cancel);
         const QString news = QString("over ").repeated(log.startOvers - overs) +
-                             QString("void ").repeated(log.voids - voids) + describe(log);
+                             QString("void ").repeated(log.voids - voids) + describe(log) +
+                             (follower.encodings().utf8 ? " [UTF-8]" : "") +
+                             (follower.encodings().cp1251 ? " [Windows-1251]" : "");
         QCOMPARE(state == FileFollower::State::Read        ? news
                  : state == FileFollower::State::Missing   ? "missing"
                  : state == FileFollower::State::Cancelled ? "cancelled"
