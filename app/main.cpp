@@ -13,7 +13,7 @@
 
 namespace {
 
-// Without any of these Qt cannot open a window and would abort instead of exiting.
+// Without any of these there is no screen for a box: what standard error was told is all.
 bool hasDisplay()
 {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
