@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "displayguard.h"
 #include "filepath.h"
 #include "journalexport.h"
 #include "journalwindow.h"
@@ -35,7 +36,9 @@ int main(int argc, char *argv[])
         return CommandLine::print(command);
     }
 
+    DisplayGuard guard;
     QApplication app(argc, argv);
+    guard.dismiss();
     // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
     QtTranslation::install(QLocale());
     // A window of its own in the dock, under the journal's desktop entry.

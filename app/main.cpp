@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "dialogs.h"
+#include "displayguard.h"
 #include "filepath.h"
 #include "journalhandover.h"
 #include "program.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-// Without any of these Qt cannot open a window and would abort instead of exiting.
+// Without any of these there is no screen for a box: what standard error was told is all.
 bool hasDisplay()
 {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -46,7 +47,9 @@ int main(int argc, char *argv[])
         break;
     }
 
+    DisplayGuard guard;
     QApplication app(argc, argv);
+    guard.dismiss();
     // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
     QtTranslation::install(QLocale());
     // The names a desktop shell finds the installed desktop entry by, and with it the icon, for

@@ -20,8 +20,9 @@ bench_startup() {
         python3 bench/startup.py "$build/mouse-tutor" "$build/bench/bench_startup_bare"
 }
 
-# Reading a results file of ten million lines (about 300 MB in the temporary folder), against
-# `wc -l` on the same file; the best of 15 runs, as other work on the machine can slow any one.
+# Reading a results file of ten million lines (about 300 MB in the temporary folder) whole,
+# against `wc -l` on the same file, and its newest records as "Результаты" reads them, from near
+# its end; the best of 15 runs, as other work on the machine can slow any one.
 bench_results() {
     local lines=10000000
     local free
