@@ -211,35 +211,36 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         return result;
     }
     if (parser.isSet(QStringLiteral("results"))) {
-        const QString path = parser.value(QStringLiteral("results"));
-        if (path.isEmpty())
+        result.resultsPath = parser.value(QStringLiteral("results"));
+        if (result.resultsPath.isEmpty())
             return usageError(QStringLiteral("после «--results» не указано значение"));
-        // Checked by the bytes the program will open, which Qt's own file names would change.
-        struct stat status = {};
-        // Looked at, not opened: opening a device may already do something.
-        if (::stat(FilePath::encode(path).constData(), &status) == 0) {
-            switch (OpenedFile::kindOf(status)) {
-            case OpenedFile::Kind::Folder:
-                return resultsFileError(
-                    QStringLiteral("Вместо файла результатов указана папка «%1»."), path);
-            case OpenedFile::Kind::Other:
-                // A device or a pipe would swallow the pupils' lines or never end a read.
-                return resultsFileError(
-                    QStringLiteral("Вместо файла результатов указано устройство или канал «%1»."),
-                    path);
-            default:
-                break;
-            }
-        } else if (errno != EACCES) {
-            // Without the right to look, the first append says what is wrong.
-            const QString folder = folderOf(path);
-            const QByteArray folderName = folder.isEmpty() ? "." : FilePath::encode(folder);
-            if (::stat(folderName.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
-                return resultsFileError(
-                    QStringLiteral("Файл результатов «%1» негде создать: нет папки «%2»."), path,
-                    FilePath::absolute(folder));
+    }
+    // The file named and res.txt in the working folder alike: either may be a link to anything.
+    const QString &path = result.resultsPath;
+    // Checked by the bytes the program will open, which Qt's own file names would change.
+    struct stat status = {};
+    // Looked at, not opened: opening a device may already do something.
+    if (::stat(FilePath::encode(path).constData(), &status) == 0) {
+        switch (OpenedFile::kindOf(status)) {
+        case OpenedFile::Kind::Folder:
+            return resultsFileError(QStringLiteral("Вместо файла результатов указана папка «%1»."),
+                                    path);
+        case OpenedFile::Kind::Other:
+            // A device or a pipe would swallow the pupils' lines or never end a read.
+            return resultsFileError(
+                QStringLiteral("Вместо файла результатов указано устройство или канал «%1»."),
+                path);
+        default:
+            break;
         }
-        result.resultsPath = path;
+    } else if (errno != EACCES) {
+        // Without the right to look, the first append says what is wrong.
+        const QString folder = folderOf(path);
+        const QByteArray folderName = folder.isEmpty() ? "." : FilePath::encode(folder);
+        if (::stat(folderName.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return resultsFileError(
+                QStringLiteral("Файл результатов «%1» негде создать: нет папки «%2»."), path,
+                FilePath::absolute(folder));
     }
     return result;
 }

@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "displayguard.h"
 #include "filepath.h"
 #include "journalexport.h"
 #include "journalwindow.h"
@@ -47,7 +48,9 @@ int run(int argc, char *argv[])
         return 1;
     }
     ResourceLimits::keepReserve();
+    DisplayGuard guard;
     QApplication app(argc, argv);
+    guard.dismiss();
     // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
     QtTranslation::install(QLocale());
     // A window of its own in the dock, under the journal's desktop entry.

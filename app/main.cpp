@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "dialogs.h"
+#include "displayguard.h"
 #include "filepath.h"
 #include "journalhandover.h"
 #include "program.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-// Without any of these Qt cannot open a window and would abort instead of exiting.
+// Without any of these there is no screen for a box: what standard error was told is all.
 bool hasDisplay()
 {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -54,7 +55,9 @@ int run(int argc, char *argv[])
         return 1;
     }
     ResourceLimits::keepReserve();
+    DisplayGuard guard;
     QApplication app(argc, argv);
+    guard.dismiss();
     // Qt's own dialogs and menus in the user's language; the program's own texts are Russian.
     QtTranslation::install(QLocale());
     // The names a desktop shell finds the installed desktop entry by, and with it the icon, for

@@ -84,7 +84,6 @@ public:
     qint64 lines = 0;
     void startedOver() override {}
     void lastLineVoided() override {}
-    void encodingFound(TextEncoding) override {}
     void record(const LinePlace &, const LineRecord &) override { ++lines; }
     void skipped(const LinePlace &, LineFault, const LineHead &) override { ++lines; }
 };

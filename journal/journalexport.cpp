@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QIODevice>
+#include <array>
 #include <unistd.h>
 
 namespace {
@@ -35,12 +36,11 @@ public:
     // A file is read once, from its start.
     void startedOver() override {}
     void lastLineVoided() override {}
-    void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
 
     void record(const LinePlace &place, const LineRecord &record) override
     {
         RecordsCsv::writeRow(
-            m_csv, {m_file, place.number, nameField(record.name), record.scores, record.total});
+            m_csv, {m_file, place.number, nameField(record), record.scores, record.total});
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
@@ -48,17 +48,20 @@ public:
     }
 
 private:
-    const QByteArray &nameField(std::string_view bytes)
+    // In one file the same bytes are always read alike, unless one name was cut short.
+    const QByteArray &nameField(const LineRecord &record)
     {
+        const std::string_view bytes = record.name;
+        QHash<QByteArray, QByteArray> &names = m_names[record.nameCut];
         const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
-        auto found = m_names.find(key);
-        if (found == m_names.end()) {
+        auto found = names.find(key);
+        if (found == names.end()) {
             // A class has a few dozen names; a file of millions would have them all kept.
-            if (m_names.size() >= kMostNamesKept)
-                m_names.clear();
-            found = m_names.insert(
-                QByteArray(bytes.data(), qsizetype(bytes.size())),
-                CsvWriter::textField(EncodingGuess::text(m_encoding, m_codePage, bytes)));
+            if (names.size() >= kMostNamesKept)
+                names.clear();
+            found = names.insert(QByteArray(bytes.data(), qsizetype(bytes.size())),
+                                 CsvWriter::textField(EncodingGuess::text(
+                                     record.encoding, m_codePage, bytes, record.nameCut)));
         }
         return found.value();
     }
@@ -68,10 +71,7 @@ private:
     QString m_fileName;
     QIODevice &m_errors;
     Cp1251 m_codePage;
-    // The sink reads one file, and only ASCII names, which read alike in both encodings, can
-    // come before its encoding is found.
-    TextEncoding m_encoding = TextEncoding::Cp1251;
-    QHash<QByteArray, QByteArray> m_names;
+    std::array<QHash<QByteArray, QByteArray>, 2> m_names; // of whole names, and of cut ones
 };
 
 } // namespace

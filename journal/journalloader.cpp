@@ -32,13 +32,13 @@ public:
         flush();
         m_batch->voidUnended = true;
     }
-    void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
+    void lockWaited(bool waiting) override { emit m_loader.lockWaited(m_file, waiting); }
     void record(const LinePlace &place, const LineRecord &line) override
     {
         JournalRecord record;
         record.total = line.total;
         record.line = lineNumber(place);
-        record.name = m_loader.nameId(line.name, m_encoding, m_batch->names);
+        record.name = m_loader.nameId(line, m_batch->names);
         record.scores = line.scores;
         record.file = m_file;
         record.unended = !place.ended;
@@ -54,7 +54,7 @@ public:
         line.textAt = quint32(m_batch->skippedText.size());
         line.textSize = quint8(head.bytes.size());
         line.cut = head.cut;
-        line.encoding = m_encoding;
+        line.encoding = head.encoding;
         line.fault = fault;
         line.file = m_file;
         line.unended = !place.ended;
@@ -100,7 +100,6 @@ private:
     const FileFollower &m_follower;
     bool &m_dropped;
     std::shared_ptr<JournalBatch> m_batch;
-    TextEncoding m_encoding = TextEncoding::Cp1251;
 };
 
 JournalLoader::JournalLoader(std::chrono::milliseconds settle, const FileFollower::Clock *clock,
@@ -178,10 +177,10 @@ void JournalLoader::lookAtAll()
         // followed with a gap.
         if (dropped)
             state = follower.stop();
-        const Reported now{state, follower.problem(), follower.encoding()};
+        const Reported now{state, follower.problem(), follower.encodings()};
         if (now != m_reported[i]) {
             m_reported[i] = now;
-            emit fileStateChanged(int(i), state, now.problem, now.encoding);
+            emit fileStateChanged(int(i), state, now.problem, now.encodings);
         }
     }
     m_cancel.store(false);
@@ -190,16 +189,16 @@ void JournalLoader::lookAtAll()
         m_timer->start();
 }
 
-quint32 JournalLoader::nameId(std::string_view bytes, TextEncoding encoding, QStringList &newNames)
+quint32 JournalLoader::nameId(const LineRecord &line, QStringList &newNames)
 {
     // Most lines in a row are not the same pupil, but the look-up must not copy the bytes.
-    QHash<QByteArray, quint32> &ids = m_nameIds[size_t(encoding)];
-    const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QHash<QByteArray, quint32> &ids = m_nameIds[size_t(line.encoding) * 2 + line.nameCut];
+    const QByteArray key = QByteArray::fromRawData(line.name.data(), qsizetype(line.name.size()));
     const auto found = ids.constFind(key);
     if (found != ids.cend())
         return found.value();
     const quint32 id = m_nameCount++;
-    ids.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), id);
-    newNames.append(EncodingGuess::text(encoding, m_codePage, bytes));
+    ids.insert(QByteArray(line.name.data(), qsizetype(line.name.size())), id);
+    newNames.append(EncodingGuess::text(line.encoding, m_codePage, line.name, line.nameCut));
     return id;
 }

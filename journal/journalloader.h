@@ -56,9 +56,12 @@ public:
 
 signals:
     void batchReady(std::shared_ptr<JournalBatch> batch);
-    // Also when a file is found to be in another encoding than Windows-1251.
+    // Also when names of a file are found to be in another encoding than before.
     void fileStateChanged(int file, FileFollower::State state, const QString &problem,
-                          TextEncoding encoding);
+                          FileEncodings encodings);
+    // Another program holds the file's lock, and its reading waits; then, with `false`, no
+    // longer.
+    void lockWaited(int file, bool waiting);
     // Bytes read of the file being read, and its size.
     void progress(int file, qint64 done, qint64 size);
     // Every file has been looked at.
@@ -70,20 +73,20 @@ private:
     {
         FileFollower::State state = FileFollower::State::Unread;
         QString problem;
-        TextEncoding encoding = TextEncoding::Cp1251;
+        FileEncodings encodings;
         bool operator==(const Reported &) const = default;
     };
 
     std::shared_ptr<JournalBatch> spareBatch();
-    quint32 nameId(std::string_view bytes, TextEncoding encoding, QStringList &newNames);
+    quint32 nameId(const LineRecord &line, QStringList &newNames);
 
     std::chrono::milliseconds m_settle;
     const FileFollower::Clock *m_clock;
     std::vector<std::unique_ptr<FileFollower>> m_files;
     std::vector<Reported> m_reported;
-    // By the name's bytes, a table for each encoding: the same bytes read otherwise are
-    // another name.
-    std::array<QHash<QByteArray, quint32>, 2> m_nameIds;
+    // By the name's bytes, a table for each encoding, of whole names and of names cut short:
+    // the same bytes read otherwise are another name.
+    std::array<QHash<QByteArray, quint32>, 4> m_nameIds;
     quint32 m_nameCount = 0;
     Cp1251 m_codePage;
     std::atomic_bool m_cancel = false;

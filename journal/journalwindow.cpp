@@ -164,6 +164,13 @@ JournalWindow::JournalWindow(QWidget *parent)
     connect(m_loader, &JournalLoader::batchReady, this, &JournalWindow::apply);
     connect(m_loader, &JournalLoader::progress, this, &JournalWindow::showProgress);
     connect(m_loader, &JournalLoader::fileStateChanged, this, &JournalWindow::noteFileState);
+    // While another program holds a file's lock, the table may stay empty: the reason is shown.
+    connect(m_loader, &JournalLoader::lockWaited, this, [this](int file, bool waiting) {
+        const QString name = m_records->fileLabel(file);
+        m_reading->setText(
+            waiting ? QStringLiteral("«%1»: файл занят другой программой, жду…").arg(name) : name);
+        m_reading->setVisible(waiting || m_progress->isVisible());
+    });
     connect(m_loader, &JournalLoader::lookDone, this, &JournalWindow::finishLook);
     connect(
         &m_thread, &QThread::finished, this,
@@ -502,7 +509,7 @@ void JournalWindow::finishLook()
 }
 
 void JournalWindow::noteFileState(int file, FileFollower::State state, const QString &problem,
-                                  TextEncoding encoding)
+                                  FileEncodings encodings)
 {
     if (!m_records->isOpen(file))
         return;
@@ -517,10 +524,14 @@ void JournalWindow::noteFileState(int file, FileFollower::State state, const QSt
         note = QStringLiteral("«%1»: %2").arg(name, problem);
         break;
     default:
-        // The pupils' programs write Windows-1251: a file in another encoding came from
-        // elsewhere, and its names are read otherwise.
-        note = encoding == TextEncoding::Utf8 ? QStringLiteral("«%1»: в кодировке UTF-8").arg(name)
-                                              : QString();
+        // The pupils' programs write Windows-1251: names in another encoding came from
+        // elsewhere, and are read otherwise.
+        if (encodings.utf8)
+            note = encodings.cp1251
+                       ? QStringLiteral("«%1»: имена в кодировках UTF-8 и Windows-1251").arg(name)
+                       : QStringLiteral("«%1»: в кодировке UTF-8").arg(name);
+        else
+            note.clear();
     }
     showProblems();
 }

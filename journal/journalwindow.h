@@ -78,7 +78,7 @@ private:
     void showProgress(int file, qint64 done, qint64 size);
     void finishLook();
     void noteFileState(int file, FileFollower::State state, const QString &problem,
-                       TextEncoding encoding);
+                       FileEncodings encodings);
     void showProblems();
     void updateSummary();
     void chooseFilesToOpen();

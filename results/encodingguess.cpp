@@ -8,99 +8,117 @@
 namespace {
 
 // The bytes before the first one that is not ASCII.
-qint64 asciiRun(const char *bytes, qint64 size)
+size_t asciiRun(std::string_view bytes)
 {
-    qint64 i = 0;
-    for (; i + 8 <= size; i += 8) {
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
         quint64 word;
-        std::memcpy(&word, bytes + i, sizeof word);
+        std::memcpy(&word, bytes.data() + i, sizeof word);
         if (word & 0x8080808080808080u)
             break;
     }
-    while (i < size && static_cast<uchar>(bytes[i]) < 0x80)
+    while (i < bytes.size() && static_cast<uchar>(bytes[i]) < 0x80)
         ++i;
     return i;
 }
 
-} // namespace
-
-void EncodingGuess::decide(TextEncoding encoding)
+// Whether the bytes are valid UTF-8 (a sequence cut at the end allowed where `cut`), and hold a
+// letter beyond ASCII. Lead bytes that would make an overlong form, a surrogate or a code past
+// U+10FFFF narrow the range of the byte after them.
+struct Utf8Scan
 {
-    m_encoding = encoding;
-    m_decided = true;
-}
-
-// Lead bytes that would make an overlong form, a surrogate or a code past U+10FFFF narrow the
-// range of the byte after them.
-EncodingGuess::Step EncodingGuess::step(Sequence &sequence, uchar byte)
-{
-    if (sequence.missing == 0) {
-        if (byte < 0x80)
-            return Step::Ascii;
-        if (byte >= 0xC2 && byte <= 0xDF)
-            sequence = {1, char32_t(byte & 0x1F), 0x80, 0xBF};
-        else if (byte >= 0xE0 && byte <= 0xEF)
-            sequence = {2, char32_t(byte & 0x0F), uchar(byte == 0xE0 ? 0xA0 : 0x80),
-                        uchar(byte == 0xED ? 0x9F : 0xBF)};
-        else if (byte >= 0xF0 && byte <= 0xF4)
-            sequence = {3, char32_t(byte & 0x07), uchar(byte == 0xF0 ? 0x90 : 0x80),
-                        uchar(byte == 0xF4 ? 0x8F : 0xBF)};
-        else
-            return Step::Invalid;
-        return Step::Going;
-    }
-    if (byte < sequence.low || byte > sequence.high)
-        return Step::Invalid;
-    sequence.code = sequence.code << 6 | (byte & 0x3F);
-    sequence.low = 0x80;
-    sequence.high = 0xBF;
-    return --sequence.missing == 0 ? Step::Complete : Step::Going;
-}
-
-void EncodingGuess::feed(const char *bytes, qint64 size)
-{
-    if (m_decided)
-        return;
-    qint64 i = m_sequence.missing == 0 ? asciiRun(bytes, size) : 0;
-    if (i == size)
-        return;
+    bool valid = true;
     bool letters = false;
-    bool complete = false;
-    for (; i < size; ++i) {
-        switch (step(m_sequence, static_cast<uchar>(bytes[i]))) {
-        case Step::Invalid:
-            decide(TextEncoding::Cp1251);
-            return;
-        case Step::Complete:
-            complete = true;
-            letters = letters || QChar::isLetter(m_sequence.code);
+};
+Utf8Scan scan(std::string_view bytes, bool cut)
+{
+    Utf8Scan result;
+    int missing = 0; // continuation bytes still to come
+    char32_t code = 0;
+    uchar low = 0x80; // the range the next continuation byte must be in
+    uchar high = 0xBF;
+    for (size_t i = asciiRun(bytes); i < bytes.size(); ++i) {
+        const auto byte = static_cast<uchar>(bytes[i]);
+        if (missing == 0) {
+            low = 0x80;
+            high = 0xBF;
+            if (byte < 0x80)
+                continue;
+            if (byte >= 0xC2 && byte <= 0xDF) {
+                missing = 1;
+                code = byte & 0x1F;
+            } else if (byte >= 0xE0 && byte <= 0xEF) {
+                missing = 2;
+                code = byte & 0x0F;
+                low = byte == 0xE0 ? 0xA0 : 0x80;
+                high = byte == 0xED ? 0x9F : 0xBF;
+            } else if (byte >= 0xF0 && byte <= 0xF4) {
+                missing = 3;
+                code = byte & 0x07;
+                low = byte == 0xF0 ? 0x90 : 0x80;
+                high = byte == 0xF4 ? 0x8F : 0xBF;
+            } else {
+                return {false, false};
+            }
+            continue;
+        }
+        if (byte < low || byte > high)
+            return {false, false};
+        code = code << 6 | (byte & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+        if (--missing == 0)
+            result.letters = result.letters || QChar::isLetter(code);
+    }
+    result.valid = missing == 0 || cut;
+    return result;
+}
+
+// The bytes up to the end of their last whole UTF-8 sequence.
+std::string_view wholeLetters(std::string_view bytes)
+{
+    size_t end = bytes.size();
+    for (size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const auto byte = static_cast<uchar>(bytes[bytes.size() - back]);
+        if (byte < 0x80)
             break;
-        case Step::Ascii:
-        case Step::Going:
+        if (byte >= 0xC0) {
+            const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+            if (length > back)
+                end = bytes.size() - back;
             break;
         }
     }
-    // Only the start of a sequence so far, cut at the end: the next bytes decide.
-    if (complete)
-        decide(letters ? TextEncoding::Utf8 : TextEncoding::Cp1251);
+    return bytes.substr(0, end);
 }
 
-bool EncodingGuess::isUtf8(std::string_view bytes)
+} // namespace
+
+bool EncodingGuess::isAscii(std::string_view bytes)
 {
-    Sequence sequence;
-    const auto size = qint64(bytes.size());
-    for (qint64 i = asciiRun(bytes.data(), size); i < size; ++i) {
-        if (step(sequence, static_cast<uchar>(bytes[size_t(i)])) == Step::Invalid)
-            return false;
+    return asciiRun(bytes) == bytes.size();
+}
+
+bool EncodingGuess::isUtf8(std::string_view bytes, bool cut)
+{
+    return scan(bytes, cut).valid;
+}
+
+TextEncoding EncodingGuess::of(std::string_view bytes, bool marked, bool cut)
+{
+    const Utf8Scan found = scan(bytes, cut);
+    return found.valid && (found.letters || marked) ? TextEncoding::Utf8 : TextEncoding::Cp1251;
+}
+
+QString EncodingGuess::text(TextEncoding encoding, Cp1251 &codePage, std::string_view bytes,
+                            bool cut)
+{
+    if (encoding != TextEncoding::Utf8) {
+        const QString value = ResultsParser::fieldText(codePage, bytes);
+        return cut ? value + u'…' : value;
     }
-    return sequence.missing == 0;
-}
-
-QString EncodingGuess::text(TextEncoding encoding, Cp1251 &codePage, std::string_view bytes)
-{
-    if (encoding != TextEncoding::Utf8 || !isUtf8(bytes))
-        return ResultsParser::fieldText(codePage, bytes);
-    QString value = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    const std::string_view whole = cut ? wholeLetters(bytes) : bytes;
+    QString value = QString::fromUtf8(whole.data(), qsizetype(whole.size()));
     // UTF-8 also holds controls beyond ASCII, and line and paragraph separators.
     for (QChar &c : value) {
         const QChar::Category category = c.category();
@@ -108,5 +126,5 @@ QString EncodingGuess::text(TextEncoding encoding, Cp1251 &codePage, std::string
             category == QChar::Separator_Paragraph)
             c = QLatin1Char(' ');
     }
-    return value;
+    return cut ? value + u'…' : value;
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -31,15 +32,23 @@ public:
 
 const SystemClock kSystemClock;
 
-// The open file, each read under the shared lock, which is let go at once.
+// The open file, each read under the shared lock, which is let go at once. The sink hears when
+// the lock is held by another program and reading waits for it.
 class LockedFile : public FileFollower::Contents
 {
 public:
-    explicit LockedFile(int fd) : m_fd(fd) {}
+    LockedFile(int fd, FileFollower::Sink &sink) : m_fd(fd), m_sink(sink) {}
 
     qint64 read(qint64 position, char *buffer, qint64 capacity) override
     {
-        const FileLock::Outcome lock = FileLock::lock(m_fd, F_RDLCK);
+        bool waited = false;
+        const FileLock::Wait wait{std::chrono::steady_clock::now() + FileLock::kWait, [&] {
+                                      if (!std::exchange(waited, true))
+                                          m_sink.lockWaited(true);
+                                  }};
+        const FileLock::Outcome lock = FileLock::lock(m_fd, F_RDLCK, wait);
+        if (waited)
+            m_sink.lockWaited(false);
         if (lock == FileLock::Outcome::Busy) {
             errno = EAGAIN;
             return -1;
@@ -61,16 +70,15 @@ public:
 
 private:
     int m_fd;
+    FileFollower::Sink &m_sink;
 };
 
-// The file from a place on, as the reader takes it; every piece also goes to the encoding guess
-// before the reader hands out a line of it.
+// The file from a place on, as the reader takes it.
 class ContentsSource : public ByteSource
 {
 public:
-    ContentsSource(FileFollower::Contents &contents, qint64 from, const std::atomic_bool *cancel,
-                   EncodingGuess &guess)
-        : m_contents(contents), m_pos(from), m_cancel(cancel), m_guess(guess)
+    ContentsSource(FileFollower::Contents &contents, qint64 from, const std::atomic_bool *cancel)
+        : m_contents(contents), m_pos(from), m_cancel(cancel)
     {
     }
 
@@ -85,7 +93,6 @@ public:
             m_error = errno;
             return -1;
         }
-        m_guess.feed(buffer, got);
         m_pos += got;
         return got;
     }
@@ -97,15 +104,14 @@ private:
     FileFollower::Contents &m_contents;
     qint64 m_pos;
     const std::atomic_bool *m_cancel;
-    EncodingGuess &m_guess;
     bool m_cancelled = false;
     int m_error = 0;
 };
 
 } // namespace
 
-// Passes the lines on, or holds back an unended last line, and notes how far the file has
-// been read.
+// Passes the lines on, each with how its name is read, or holds back an unended last line, and
+// notes how far the file has been read.
 class FileFollower::Tracker : public LineSink
 {
 public:
@@ -117,14 +123,19 @@ public:
     {
         if (!pass(place))
             return;
-        m_sink.record(place, record);
+        LineRecord read = record;
+        read.encoding = EncodingGuess::of(record.name, m_follower.m_marked, record.nameCut);
+        m_follower.nameRead(read.encoding, record.name, place.ended);
+        m_sink.record(place, read);
         note(place);
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
         if (!pass(place))
             return;
-        m_sink.skipped(place, fault, head);
+        LineHead read = head;
+        read.encoding = EncodingGuess::of(head.bytes, m_follower.m_marked, head.cut);
+        m_sink.skipped(place, fault, read);
         note(place);
     }
 
@@ -135,12 +146,6 @@ private:
             m_follower.m_end = place.end;
             m_follower.m_unendedHeld = true;
             return false;
-        }
-        const TextEncoding encoding = m_follower.m_guess.encoding();
-        if (!m_told || encoding != m_encoding) {
-            m_sink.encodingFound(encoding);
-            m_encoding = encoding;
-            m_told = true;
         }
         return true;
     }
@@ -157,8 +162,6 @@ private:
     FileFollower &m_follower;
     Sink &m_sink;
     bool m_showUnended;
-    bool m_told = false;
-    TextEncoding m_encoding = TextEncoding::Cp1251;
 };
 
 FileFollower::FileFollower(QString path, std::chrono::milliseconds settle, const Clock *clock)
@@ -183,7 +186,7 @@ FileFollower::State FileFollower::poll(Sink &sink, const std::atomic_bool *cance
     const struct stat &status = file.status();
     const Look look{status.st_dev, status.st_ino, status.st_size,
                     qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000};
-    LockedFile contents(file.fd());
+    LockedFile contents(file.fd(), sink);
     return poll(look, contents, sink, cancel);
 }
 
@@ -208,19 +211,20 @@ FileFollower::State FileFollower::poll(const Look &look, Contents &contents, Sin
         m_nextLine = 1;
         m_unendedOut = m_unendedHeld = false;
         m_tail.clear();
-        m_guess.reset();
+        m_marked = false;
+        m_encodings = {};
         sink.startedOver();
     } else if (m_unendedOut) {
         sink.lastLineVoided();
     }
     m_unendedOut = m_unendedHeld = false;
-    m_guess.rewind();
-    if (m_offset == 0 && !m_guess.decided())
+    m_unendedEncodings = {};
+    if (m_offset == 0)
         skipByteOrderMark(contents);
     else
         skipFeedAfterReturn(contents);
 
-    ContentsSource source(contents, m_offset, cancel, m_guess);
+    ContentsSource source(contents, m_offset, cancel);
     Tracker tracker(*this, sink, showUnended);
     try {
         ResultsParser(source).readLines(tracker, m_nextLine, m_offset);
@@ -259,8 +263,9 @@ bool FileFollower::settled(const Look &look, bool replaced)
            m_clock.wallMs() - look.modifiedMs >= settle;
 }
 
-// A UTF-8 byte order mark is no part of line 1, and settles the encoding. While the file holds
-// only the start of one, that is read as an unended line, to be read again.
+// A UTF-8 byte order mark is no part of line 1, and marks the file's names as UTF-8 where they
+// are valid UTF-8. While the file holds only the start of one, that is read as an unended line,
+// to be read again.
 void FileFollower::skipByteOrderMark(Contents &contents)
 {
     const auto size = qint64(EncodingGuess::kByteOrderMark.size());
@@ -268,9 +273,17 @@ void FileFollower::skipByteOrderMark(Contents &contents)
     if (contents.read(0, start, size) != size ||
         std::string_view(start, size_t(size)) != EncodingGuess::kByteOrderMark)
         return;
-    m_guess.decide(TextEncoding::Utf8);
+    m_marked = true;
+    m_encodings.utf8 = true;
     m_offset = size;
     m_end = std::max(m_end, m_offset);
+}
+
+// Notes what a name beyond ASCII was read as: an unended last line's may be voided.
+void FileFollower::nameRead(TextEncoding encoding, std::string_view name, bool ended)
+{
+    if (!EncodingGuess::isAscii(name))
+        (ended ? m_encodings : m_unendedEncodings).add(encoding);
 }
 
 // A line whose CR was the last byte of an earlier look was handed out as ended; an LF written

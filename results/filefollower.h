@@ -27,8 +27,8 @@
 // cannot hold a line for ever. With no settle time every line is handed out at once, the
 // unended last one too, as a file read only once wants.
 //
-// The file's encoding (see EncodingGuess) is worked out on its first read, after a byte order
-// mark if it starts with one, and again when it starts over.
+// Each name is handed out with how it is read (see EncodingGuess): by its own bytes, and by a
+// byte order mark at the file's start, which is no part of line 1.
 class FileFollower
 {
 public:
@@ -45,9 +45,9 @@ public:
         virtual void startedOver() = 0;
         // The unended last line handed out before is void: it comes again, longer.
         virtual void lastLineVoided() = 0;
-        // How the names of the lines that follow are to be read: told before the first line
-        // a look hands out, and again if it is found out in the middle of a look.
-        virtual void encodingFound(TextEncoding encoding) = 0;
+        // Another program holds the file's lock, and reading waits for it (at most
+        // FileLock::kWait); then, with `false`, the wait is over.
+        virtual void lockWaited(bool waiting) { Q_UNUSED(waiting) }
     };
 
     class Clock
@@ -93,8 +93,8 @@ public:
     const QString &problem() const { return m_problem; }
     // The file's size when it was last looked at.
     qint64 size() const { return m_size; }
-    // Windows-1251 until the file is found to be UTF-8.
-    TextEncoding encoding() const { return m_guess.encoding(); }
+    // What the names read so far were read as.
+    FileEncodings encodings() const { return m_encodings | m_unendedEncodings; }
 
     // Reads what was added since the last look. Setting `cancel` stops a long read; the file is
     // then no longer followed, and what was handed out stays.
@@ -111,6 +111,7 @@ private:
     State fail(State state, QString problem);
     bool settled(const Look &look, bool replaced);
     void skipByteOrderMark(Contents &contents);
+    void nameRead(TextEncoding encoding, std::string_view name, bool ended);
     void skipFeedAfterReturn(Contents &contents);
     bool tailStillThere(Contents &contents) const;
 
@@ -127,8 +128,10 @@ private:
     qint64 m_nextLine = 1;
     bool m_unendedOut = false;  // a line without its line end was handed out
     bool m_unendedHeld = false; // one was read but not handed out
-    QByteArray m_tail; // the last bytes before m_offset, to notice a file rewritten in place
-    EncodingGuess m_guess;
+    QByteArray m_tail;     // the last bytes before m_offset, to notice a file rewritten in place
+    bool m_marked = false; // by a UTF-8 byte order mark
+    FileEncodings m_encodings;        // of the ended lines
+    FileEncodings m_unendedEncodings; // of an unended last line handed out
     // When the file was last seen to change, by the steady clock.
     qint64 m_watchedSize = -1;
     qint64 m_watchedModified = 0;

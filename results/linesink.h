@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encodingguess.h"
 #include "linefault.h"
 
 #include <QtGlobal>
@@ -16,13 +17,14 @@ struct LinePlace
     bool ended = true;
 };
 
-// One line read as a record: the name's bytes in the code page, the six scores and the total
-// exactly as written.
+// One line read as a record: the name's bytes, the six scores and the total exactly as written.
 struct LineRecord
 {
     std::string_view name;
     std::array<qint16, 6> scores{};
     double total = 0;
+    bool nameCut = false; // the name goes on past these bytes (see ResultsParser::kMaxName)
+    TextEncoding encoding = TextEncoding::Cp1251; // the name's, as a follower reads it
 };
 
 // The start of a skipped line as its bytes, without its line end: at most kKept bytes, so that
@@ -31,7 +33,8 @@ struct LineHead
 {
     static constexpr int kKept = 120;
     std::string_view bytes;
-    bool cut = false; // the line goes on past these bytes
+    bool cut = false;                             // the line goes on past these bytes
+    TextEncoding encoding = TextEncoding::Cp1251; // as a follower reads them
 };
 
 // Takes the lines of a results file from the lenient reader, each either as a record or as a

@@ -8,6 +8,7 @@
 #include "openedfile.h"
 #include "resultsfailure.h"
 #include "resultsparser.h"
+#include "resultstail.h"
 #include "systemerror.h"
 #include "totaltext.h"
 
@@ -125,6 +126,10 @@ ResultList ResultsFile::LoadResults(const FileLock::Wait &wait) const
         throw ResultsFailure("res.txt is not a plain file");
     if (FileLock::lock(file.fd(), F_RDLCK, wait) == FileLock::Outcome::Busy)
         throw ResultsFailure("res.txt stays locked by another program");
+    if (const qint64 size = file.status().st_size; size >= ResultsTail::kFrom) {
+        if (std::optional<ResultList> newest = ResultsTail::read(file.fd(), size))
+            return *std::move(newest);
+    }
     FileSource source(file.fd());
     return ResultsParser(source).parse();
 }

@@ -36,9 +36,9 @@ public:
     // The wait of one request, from now; `meanwhile` is called between tries for a lock.
     FileLock::Wait startWait(std::function<void()> meanwhile = {}) const;
 
-    // Every record of the file (the newest nine kept). Throws ResultsFailure when the file is
-    // missing, is not a plain file, stays locked by another program, cannot be read, or holds a
-    // record that cannot be read.
+    // Every record of the file (the newest nine kept), or of a large one the newest (see
+    // ResultsTail). Throws ResultsFailure when the file is missing, is not a plain file, stays
+    // locked by another program, cannot be read, or holds a record that cannot be read.
     ResultList LoadResults(const FileLock::Wait &wait) const;
     ResultList LoadResults() const { return LoadResults(startWait()); }
 

@@ -112,14 +112,21 @@ ResultList ResultsParser::parse()
 {
     qint64 count = 0;
     while (available()) {
+        // A short line is one line laid out as the program writes it.
         const qint64 lines = m_path == Path::General ? 0 : readShortLines(count);
         if (lines > 0) {
             count += lines;
+            m_provingStart = false;
             continue;
         }
         RawRecord &record = (*m_ring)[static_cast<size_t>(count % ResultList::kKept)];
-        if (m_path == Path::General || !readFast(record))
+        const char *const start = m_pos;
+        if (m_path == Path::General || !readFast(record) ||
+            (m_provingStart && nameHoldsLineEnd(record))) {
+            m_pos = start; // the fast path reads within the buffer only
             readGeneral(record);
+        }
+        m_provingStart = false;
         ++count;
     }
     const qint64 kept = std::min<qint64>(count, ResultList::kKept);
@@ -131,6 +138,12 @@ ResultList ResultsParser::parse()
         throw ResultsFailure(error.what());
     }
     return list;
+}
+
+ResultList ResultsParser::parseFromLineStart()
+{
+    m_provingStart = true;
+    return parse();
 }
 
 // True while a byte is left; refills the buffer when it has been used up.
@@ -246,7 +259,7 @@ bool ResultsParser::readFast(RawRecord &record)
         to[field] = p;
     }
     // A comma after the total starts the next record, but only where a line end does not end it.
-    if (m_lineMode && *p == ',')
+    if ((m_lineMode || m_provingStart) && *p == ',')
         return false;
     const char *next = p + 1;
     if (*p == '\r') {
@@ -425,6 +438,7 @@ void ResultsParser::takeShortLine(RawRecord &record, const char *begin, const Sh
     record.base = begin;
     record.length = static_cast<quint16>(line.lineEnd);
     record.inBuffer = true;
+    record.nameCut = false;
     record.start[0] = 1;
     record.size[0] = static_cast<quint16>(line.close - 1);
     quint64 commas = line.commas;
@@ -450,6 +464,7 @@ bool ResultsParser::keepInBuffer(RawRecord &record, const Spans &from, const Spa
     record.base = begin;
     record.length = static_cast<quint16>(to[kFields - 1] - begin);
     record.inBuffer = true;
+    record.nameCut = false;
     for (int field = 0; field < kFields; ++field) {
         record.start[field] = static_cast<quint16>(from[field] - begin);
         record.size[field] = static_cast<quint16>(to[field] - from[field]);
@@ -470,6 +485,8 @@ void ResultsParser::readGeneral(RawRecord &record)
         if (field > 0 && !available())
             throw ResultsFailure("res.txt ends inside a record");
         const FieldRead read = readField(record, field);
+        if (m_provingStart && !fieldOnItsLine(record, field, read))
+            throw NotARecordStart();
         skipSeparator();
         if (field == kFields - 1) {
             const auto total = read.cut
@@ -487,13 +504,16 @@ void ResultsParser::readGeneral(RawRecord &record)
 ResultsParser::FieldRead ResultsParser::readField(RawRecord &record, int field)
 {
     FieldRead read;
-    char *const out = record.bytes.data() + field * kMaxField;
+    // The lenient reader keeps a longer name (see kMaxName); every field has its place.
+    const size_t limit = field == 0 && m_lineMode ? kMaxName : kMaxField;
+    const int at = field == 0 ? 0 : kMaxName + (field - 1) * kMaxField;
+    char *const out = record.bytes.data() + at;
     size_t size = 0;
     const auto keep = [&](const char *from, const char *to) {
         size_t n = static_cast<size_t>(to - from);
-        if (n > kMaxField - size) {
+        if (n > limit - size) {
             read.cut = true;
-            n = kMaxField - size;
+            n = limit - size;
         }
         std::memcpy(out + size, from, n);
         size += n;
@@ -539,7 +559,7 @@ ResultsParser::FieldRead ResultsParser::readField(RawRecord &record, int field)
         while (size > 0 && isBlank(out[size - 1]))
             --size;
     }
-    record.start[field] = static_cast<quint16>(field * kMaxField);
+    record.start[field] = static_cast<quint16>(at);
     record.size[field] = static_cast<quint16>(size);
     return read;
 }
@@ -551,6 +571,16 @@ void ResultsParser::skipSeparator()
         return;
     if (*m_pos++ == '\r' && available() && *m_pos == '\n')
         ++m_pos;
+}
+
+// Whether a field just read keeps its record one line laid out as the program writes it (see
+// parseFromLineStart).
+bool ResultsParser::fieldOnItsLine(const RawRecord &record, int field, const FieldRead &read)
+{
+    if (field == 0 && (!read.quoted || read.unclosed || nameHoldsLineEnd(record)))
+        return false;
+    const bool lineEnd = !available() || *m_pos == '\r' || *m_pos == '\n';
+    return lineEnd == (field == kFields - 1);
 }
 
 QString ResultsParser::fieldText(Cp1251 &codePage, std::string_view bytes)
@@ -648,6 +678,7 @@ LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
     record.base = record.bytes.data();
     record.length = 0;
     record.inBuffer = false;
+    record.nameCut = false;
     LineFault fault;
     int fields = 0;
     bool firstQuoted = false;
@@ -658,7 +689,9 @@ LineFault ResultsParser::readLine(RawRecord &record, bool &ended)
         fields = std::min(fields + 1, 255);
         if (!fault && read.unclosed)
             fault = {LineFault::UnclosedQuote, quint8(fields)};
-        if (!fault && read.cut)
+        if (fields == 1)
+            record.nameCut = read.cut;
+        else if (!fault && read.cut)
             fault = {LineFault::FieldTooLong, quint8(fields)};
         if (!available()) {
             ended = false;
@@ -687,6 +720,7 @@ LineFault ResultsParser::toLineRecord(const RawRecord &record, LineRecord &line)
                                 record.size[size_t(field)]);
     };
     line.name = bytes(0);
+    line.nameCut = record.nameCut;
     for (int field = 1; field < kFields - 1; ++field) {
         const int score = lineScore(bytes(field));
         if (score == kNotAScore)

@@ -26,14 +26,18 @@
 //
 // The lenient reader (readLines) takes every line as one record instead, with the same field
 // rules, and hands each to a sink: as a record, or as a skipped line with the reason. A line
-// end always ends its line there, inside quotes too; a field longer than kMaxField, a count of
-// fields other than eight, a score that is not a whole number in -32768 .. 32767 or a total
-// that parseTotal refuses make the line skipped, handed out with its first bytes, and reading
-// goes on with the next line.
+// end always ends its line there, inside quotes too. A name keeps up to kMaxName bytes, and a
+// longer one its first kMaxName bytes, marked as cut; any other field longer than kMaxField, a
+// count of fields other than eight, a score that is not a whole number in -32768 .. 32767 or a
+// total that parseTotal refuses make the line skipped, handed out with its first bytes, and
+// reading goes on with the next line.
 class ResultsParser
 {
 public:
     static constexpr int kMaxField = 256;
+    // A name as long as the name prompt takes (kMaxInputLength, 255 characters) in UTF-8, where
+    // a character takes up to four bytes.
+    static constexpr int kMaxName = 1024;
     static constexpr int kFields = 8;
 
     // Without the fast path every record goes through the general field reader; the two must
@@ -46,6 +50,14 @@ public:
 
     // Throws ResultsFailure.
     ResultList parse();
+    // The same from a place after a line end, taken for a record's start only if the record
+    // there is one line laid out as the program writes it: a quoted name without a line end,
+    // seven fields after commas, and a line end (or the end of the input) after the total.
+    // Throws NotARecordStart when it is not, ResultsFailure as parse() does.
+    struct NotARecordStart
+    {
+    };
+    ResultList parseFromLineStart();
 
     // Reads every line to the end of the input. Lines are numbered from `firstNumber` and their
     // places counted from `startOffset`, the place in the file where the input begins. Throws
@@ -67,7 +79,8 @@ private:
         std::array<quint16, kFields> start; // from base
         std::array<quint16, kFields> size;
         qint16 total = 0;
-        std::array<char, kFields * kMaxField + 16> bytes;
+        bool nameCut = false;
+        std::array<char, kMaxName + (kFields - 1) * kMaxField + 16> bytes;
     };
     // Where the fields of a line of the program's layout are, from its start (see shortLine).
     struct ShortLine
@@ -116,6 +129,7 @@ private:
     };
     FieldRead readField(RawRecord &record, int field);
     void skipSeparator();
+    bool fieldOnItsLine(const RawRecord &record, int field, const FieldRead &read);
     LineFault readLine(RawRecord &record, bool &ended);
     static bool nameHoldsLineEnd(const RawRecord &record);
     LineFault toLineRecord(const RawRecord &record, LineRecord &line);
@@ -132,6 +146,7 @@ private:
     const char *m_end = nullptr;
     bool m_sourceDone = false;
     bool m_lineMode = false;
+    bool m_provingStart = false; // the first record must show that it starts at a line start
     // The lenient reader's line so far, up to a line end beyond LineHead::kKept bytes: the
     // bytes kept, and where in the buffer the rest starts.
     std::array<char, LineHead::kKept + 2> m_head;

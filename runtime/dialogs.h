@@ -15,6 +15,10 @@ inline constexpr int Ok = 1;
 inline constexpr int Cancel = 2;
 } // namespace BoxAnswer
 
+// An input box takes at most this many characters: the name typed there goes into a line of the
+// results file, which the course writes and the journal reads whole at any length up to this.
+inline constexpr int kMaxInputLength = 255;
+
 // The modal boxes the program asks the user with. Tests install a scripted implementation.
 class Dialogs
 {
@@ -23,6 +27,6 @@ public:
 
     // Returns the button pressed: BoxAnswer::Ok or BoxAnswer::Cancel.
     virtual int messageBox(const QString &prompt, int style, const QString &title) = 0;
-    // Returns the text typed, or an empty text on Cancel.
+    // Returns the text typed, at most kMaxInputLength characters, or an empty text on Cancel.
     virtual QString inputBox(const QString &prompt, const QString &title) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -37,6 +38,9 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title)
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setInputMode(QInputDialog::TextInput);
+    // Typing or pasting stops at the limit, where the user sees it.
+    if (auto *field = dialog.findChild<QLineEdit *>())
+        field->setMaxLength(kMaxInputLength);
     dialog.setOkButtonText(kOkText);
     dialog.setCancelButtonText(kCancelText);
     if (dialog.exec() != QDialog::Accepted)

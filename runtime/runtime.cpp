@@ -164,6 +164,9 @@ QString inputBox(const QString &prompt, const QString &title)
     Runtime::checkRunning();
     QString text = Runtime::dialogs().inputBox(prompt, title);
     Runtime::checkRunning();
+    // Whatever box answered: never half of a pair of surrogates.
+    if (text.size() > kMaxInputLength)
+        text.truncate(kMaxInputLength - (text[kMaxInputLength].isLowSurrogate() ? 1 : 0));
     return text;
 }
 

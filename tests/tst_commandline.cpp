@@ -1,11 +1,13 @@
 #include "commandline.h"
 #include "csvwriter.h"
+#include "filehandle.h"
 #include "filepath.h"
 #include "form1.h"
 #include "journalwindow.h"
 #include "menuitem.h"
 #include "outputfile.h"
 #include "recordsmodel.h"
+#include "resultsparser.h"
 #include "testsession.h"
 #include "usermouse.h"
 #include "workfolder.h"
@@ -22,8 +24,10 @@
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,10 +107,25 @@ QString namesHere()
 
 // The program itself started in the working directory, with its arguments as bytes, its
 // standard output appended to `output` and its standard error in `errors`; -1 when it could not
-// be.
+// be. `environment` holds "NAME=VALUE" to set and "-NAME" to take away.
 pid_t startProgram(const QStringList &arguments, const QString &output, const QString &errors,
-                   const QByteArray &binary = MOUSE_TUTOR_BINARY)
+                   const QByteArray &binary = MOUSE_TUTOR_BINARY,
+                   const QStringList &environment = {})
 {
+    QByteArrayList variables;
+    for (char **variable = environ; *variable; ++variable)
+        variables << *variable;
+    for (const QString &change : environment) {
+        const QByteArray name =
+            change.section('=', 0, 0).remove(0, change.startsWith('-')).toUtf8();
+        variables.removeIf([&](const QByteArray &v) { return v.startsWith(name + '='); });
+        if (!change.startsWith('-'))
+            variables << change.toUtf8();
+    }
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     QByteArrayList bytes{"mouse-tutor"};
     for (const QString &argument : arguments)
         bytes << FilePath::encode(argument);
@@ -136,7 +155,8 @@ pid_t startProgram(const QStringList &arguments, const QString &output, const QS
     posix_spawnattr_setsigdefault(&attributes, &usual);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t child = -1;
-    if (::posix_spawn(&child, binary.constData(), &actions, &attributes, argv.data(), environ) != 0)
+    if (::posix_spawn(&child, binary.constData(), &actions, &attributes, argv.data(),
+                      envp.data()) != 0)
         child = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
@@ -155,9 +175,10 @@ std::pair<int, QByteArray> endOf(pid_t child, const QString &errors)
 
 std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
                                       const QString &errors,
-                                      const QByteArray &binary = MOUSE_TUTOR_BINARY)
+                                      const QByteArray &binary = MOUSE_TUTOR_BINARY,
+                                      const QStringList &environment = {})
 {
-    return endOf(startProgram(arguments, output, errors, binary), errors);
+    return endOf(startProgram(arguments, output, errors, binary, environment), errors);
 }
 
 // A device that takes at most a few kilobytes a call, as a pipe may.
@@ -198,6 +219,9 @@ private slots:
     void shortOfResources();
     void exportEndedBySignal_data();
     void exportEndedBySignal();
+    void withoutScreen_data();
+    void withoutScreen();
+    void longNamesReadWhole();
     void csvWrittenInPiecesAsInOne();
     void outputWrittenByName();
     void journalWindowKeepsItsFiles();
@@ -240,7 +264,10 @@ void CommandLineTest::parse_data()
     const auto usage = [](const char *tag, const QStringList &arguments, const QString &said) {
         QTest::newRow(tag) << arguments << Action::BadUsage << "" << "mouse-tutor: " + said + "\n" + kUsage << "" << "";
     };
-    QTest::newRow("no options") << QStringList() << Action::Run << "res.txt" << "" << "" << "";
+    // res.txt in the working folder, here a link to a pipe, is refused as one named would be.
+    const QString pipe = "Вместо файла результатов указано устройство или канал «res.txt».";
+    QTest::newRow("no options, res.txt a pipe") << QStringList() << Action::BadResultsFile << ""
+                                                << "mouse-tutor: в" + pipe.sliced(1) + "\n" << pipe << "";
     QTest::newRow("results") << QStringList{"--results", "@/shared/класс.txt"} << Action::Run << "@/shared/класс.txt" << "" << "" << "";
     QTest::newRow("results=, relative") << QStringList{"--results=res2.txt"} << Action::Run << "res2.txt" << "" << "" << "";
     QTest::newRow("help") << QStringList{"--help"} << Action::ShowHelp << "" << kUsage + "Учебная программа «Мышь»" << "" << "";
@@ -301,6 +328,8 @@ void CommandLineTest::parse()
     QFETCH(QString, boxText);
     QFETCH(QString, journal);
     const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QVERIFY(QFile::link(place("@/pipe"), "res.txt"));
     QStringList command{"/usr/bin/mouse-tutor"};
     for (const QString &argument : arguments)
         command << place(argument);
@@ -532,40 +561,76 @@ void CommandLineTest::exportWithoutWindow()
 
 void CommandLineTest::journalHandedOver_data()
 {
+    // `layout`: where the course's program is copied and started from ("course FOLDER"), and
+    // what is made around it: a copy of the journal's program ("journal FOLDER"), a folder's or a
+    // file's "mode NAME MODE" or "owner NAME UID", a "link NAME TARGET". None: the build's.
+    QTest::addColumn<QStringList>("layout");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("errors"); // "*" stands for any text
-    QTest::addColumn<bool>("alone");     // the course's program copied to where no journal is
+    const QStringList all = {"--export", "-", "res.txt"};
     const QString refused = "res.txt: таблица не записана: это файл результатов, из которого "
                             "читаются записи\n";
+    const QString cannot = "mouse-tutor: не удалось запустить журнал результатов «*";
+    const QString shared = "» могут писать другие пользователи\n";
     // clang-format off
-    QTest::newRow("all read") << QStringList{"--export", "-", "res.txt"} << 0 << skipped("res.txt") << false;
-    QTest::newRow("a file missing") << QStringList{"--export", "-", "нет.txt", "res.txt"} << 1
-                                    << "нет.txt: файл не найден\n" + skipped("res.txt") << false;
-    QTest::newRow("the CSV is read") << QStringList{"--export", "res.txt", "res.txt"} << 2 << refused << false;
-    QTest::newRow("no journal") << QStringList{"--export", "-", "res.txt"} << 1
-                                << "mouse-tutor: не удалось запустить журнал результатов «*/mouse-tutor-journal»: "
-                                   "файл не найден\n" << true;
+    QTest::newRow("all read") << QStringList() << all << 0 << skipped("res.txt");
+    QTest::newRow("a file missing") << QStringList() << QStringList{"--export", "-", "нет.txt", "res.txt"} << 1
+                                    << "нет.txt: файл не найден\n" + skipped("res.txt");
+    QTest::newRow("the CSV is read") << QStringList() << QStringList{"--export", "res.txt", "res.txt"} << 2 << refused;
+    QTest::newRow("no journal") << QStringList{"course ."} << all << 1 << cannot + "/mouse-tutor-journal»: файл не найден\n";
+    // Only the journal beside a program that is not the installed one, never one in the
+    // package's private folder from there.
+    QTest::newRow("planted beside an installed layout") << QStringList{"course i/bin", "journal i/libexec/mouse-tutor"} << all << 1
+                                                        << cannot + "/i/bin/mouse-tutor-journal»: файл не найден\n";
+    // Never from a folder another user can write, nor one above it...
+    QTest::newRow("a folder all may write") << QStringList{"course w", "journal w", "mode w 777"} << all << 1 << cannot + "/w" + shared;
+    QTest::newRow("a group's folder above") << QStringList{"course g/x", "journal g/x", "mode g 775"} << all << 1 << cannot + "/g" + shared;
+    // ...but for a sticky folder, as /tmp, where no other user can replace it.
+    QTest::newRow("a sticky folder") << QStringList{"course t", "journal t", "mode t 1777"} << all << 0 << skipped("res.txt");
+    QTest::newRow("a link into a shared folder") << QStringList{"course l", "journal s", "mode s 777", "link l/mouse-tutor-journal ../s/mouse-tutor-journal"}
+                                                 << all << 1 << cannot + "/s" + shared;
+    QTest::newRow("another user's journal") << QStringList{"course o", "journal o", "owner o/mouse-tutor-journal 54321"} << all << 1
+                                            << cannot + "/o/mouse-tutor-journal»: файл принадлежит другому пользователю\n";
+    QTest::newRow("another user's folder") << QStringList{"course u/x", "journal u/x", "owner u 54321"} << all << 1
+                                           << cannot + "/u» принадлежит другому пользователю\n";
     // clang-format on
 }
 
 // `mouse-tutor --journal` hands its arguments over to the journal's own program: what that
-// writes and its status are those of the journal's program started by itself. Without it, the
-// course says so and ends with status 1.
+// writes and its status are those of the journal's program started by itself. Without one it
+// can trust, the course says why and ends with status 1.
 void CommandLineTest::journalHandedOver()
 {
+    QFETCH(QStringList, layout);
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, errors);
-    QFETCH(bool, alone);
     WorkFolder folder;
     QVERIFY(writeFile("res.txt", kResults));
     const QStringList all = QStringList{"--journal"} + arguments;
     QByteArray course = MOUSE_TUTOR_BINARY;
-    if (alone) {
-        course = FilePath::encode(QDir::current().filePath("mouse-tutor"));
-        QVERIFY(QFile::copy(MOUSE_TUTOR_BINARY, QString::fromUtf8(course)) &&
-                ::chmod(course.constData(), 0755) == 0);
+    for (const QString &step : layout) {
+        const QStringList words = step.split(' ');
+        const QByteArray name = FilePath::encode(words[1]);
+        if (words[0] == "course" || words[0] == "journal") {
+            const QString copy = QDir::current().filePath(words[1]) + "/mouse-tutor" +
+                                 (words[0] == "journal" ? "-journal" : "");
+            QVERIFY(QDir().mkpath(words[1]));
+            QVERIFY(QFile::copy(
+                words[0] == "course" ? MOUSE_TUTOR_BINARY : MOUSE_TUTOR_JOURNAL_BINARY, copy));
+            QVERIFY(::chmod(FilePath::encode(copy).constData(), 0755) == 0);
+            if (words[0] == "course")
+                course = FilePath::encode(copy);
+        } else if (words[0] == "mode") {
+            QVERIFY(::chmod(name.constData(), mode_t(words[2].toInt(nullptr, 8))) == 0);
+        } else if (words[0] == "owner") {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a file to another user");
+            QVERIFY(::chown(name.constData(), uid_t(words[2].toInt()), gid_t(-1)) == 0);
+        } else if (words[0] == "link") {
+            QVERIFY(::symlink(FilePath::encode(words[2]).constData(), name.constData()) == 0);
+        }
     }
     const auto [ended, said] = runProgram(all, "course.out", "course.err", course);
     QCOMPARE(ended, status);
@@ -573,7 +638,7 @@ void CommandLineTest::journalHandedOver()
     QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
                  FilePath::decode(said).endsWith(parts.last()),
              said.constData());
-    if (alone) {
+    if (errors.startsWith("mouse-tutor:")) {
         QCOMPARE(readFile("course.out"), QByteArray());
     } else {
         const auto journal =
@@ -599,7 +664,7 @@ void CommandLineTest::shortOfResources_data()
     QTest::addColumn<QString>("errors");
     QTest::addColumn<QStringList>("checks");
     const QStringList out = {"--export", "out.csv", "res.txt"};
-    const QString many = "у программы открыто слишком много файлов";
+    const QString many = "программа открыла слишком много файлов";
     const QString descriptors =
         "mouse-tutor: слишком мало свободных дескрипторов файлов: *, а окну нужно не меньше 64 "
         "(их число ограничивает ulimit -n)\n";
@@ -702,6 +767,83 @@ void CommandLineTest::exportEndedBySignal()
     QCOMPARE(endOf(child, place("@/stderr")).first, 128 + signal);
     QCOMPARE(namesHere(), "out.csv res.txt");
     QCOMPARE(readFile("out.csv"), "old\n");
+}
+
+void CommandLineTest::withoutScreen_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment"); // as runProgram takes it; "!" a display that
+                                                  // takes the connection and never answers
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors");
+    const QStringList none = {"-DISPLAY", "-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM"};
+    const QString cannot = "mouse-tutor: не удалось открыть окно: ";
+    const QString noDisplay =
+        cannot + "не задан дисплей (программа запущена не в графическом сеансе).\n";
+    // clang-format off
+    QTest::newRow("the course") << QStringList() << none << 1 << noDisplay;
+    QTest::newRow("the journal's window") << QStringList{"--journal"} << none << 1 << noDisplay;
+    QTest::newRow("a display not there") << QStringList() << none + QStringList{"DISPLAY=:4321"} << 1
+                                         << cannot + "нет связи с дисплеем «:4321».\n";
+    QTest::newRow("a display that never answers") << QStringList{"--journal"} << none + QStringList{"!"} << 1
+                                                  << cannot + "дисплей «127.0.0.1:*» не отвечает.\n";
+    QTest::newRow("--export") << QStringList{"--journal", "--export", "-", "res.txt"} << none << 0 << skipped("res.txt");
+    QTest::newRow("--help") << QStringList{"--help"} << none << 0 << "";
+    QTest::newRow("--version") << QStringList{"--version"} << none << 0 << "";
+    // clang-format on
+}
+
+// Without a screen, what needs a window ends with a Russian line and status 1, never Qt's abort
+// nor a wait for ever; what needs none works as ever.
+void CommandLineTest::withoutScreen()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults));
+    // A display is a port from 6000 on: one taken here, that never says a word.
+    FileHandle silent(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (environment.removeAll("!") > 0) {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int display = 4000;
+        for (address.sin_port = htons(6000 + display);
+             ::bind(silent.fd(), reinterpret_cast<sockaddr *>(&address), sizeof address) != 0;
+             address.sin_port = htons(6000 + ++display))
+            QVERIFY(display < 5000);
+        QVERIFY(::listen(silent.fd(), 4) == 0);
+        environment << QString("DISPLAY=127.0.0.1:%1").arg(display);
+    }
+    const auto [ended, said] = runProgram(arguments, "out", "err", MOUSE_TUTOR_BINARY, environment);
+    QCOMPARE(ended, status);
+    const QStringList parts = errors.split('*');
+    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
+                 FilePath::decode(said).endsWith(parts.last()),
+             said.constData());
+}
+
+// A name pasted into the prompt stops at the 255 letters the prompt takes, which the file holds
+// and the journal reads whole; a longer name of an older file is shown cut, never skipped.
+void CommandLineTest::longNamesReadWhole()
+{
+    WorkFolder folder;
+    {
+        TestSession session;
+        session.start(QString(10000, u'я'));
+        UserMouse::choose(session.program().form1().control<MenuItem>("mnuRes"));
+    }
+    const QByteArray zeros = ",0,0,0,0,0,0,0\r\n";
+    QCOMPARE(readFile("res.txt"), '"' + QByteArray(255, '\xFF') + '"' + zeros);
+    QVERIFY(writeFile("res.txt", '"' + QByteArray(10000, '\xE0') + '"' + zeros, O_APPEND));
+    const auto [ended, said] =
+        runProgram({"--journal", "--export", "out.csv", "res.txt"}, "out", "err");
+    QCOMPARE(said, QByteArray());
+    QCOMPARE(readFile("out.csv"),
+             kHeader + "res.txt,1," + QString(255, u'я').toUtf8() + zeros + "res.txt,2," +
+                 QString(ResultsParser::kMaxName, u'а').toUtf8() + "…" + zeros);
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of

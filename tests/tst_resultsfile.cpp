@@ -8,6 +8,8 @@
 #include "resultsfailure.h"
 #include "resultsfile.h"
 #include "resultsparser.h"
+#include "resultstail.h"
+#include "systemerror.h"
 #include "totaltext.h"
 #include "workfolder.h"
 
@@ -15,6 +17,8 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QTest>
 #include <cstring>
 #include <iconv.h>
@@ -22,20 +26,41 @@
 
 namespace {
 
-// "failure", or the count of records and the cells of the newest nine, oldest first:
-// "2|name|L|R|Dbl|M|G1|G2|total|name|...".
+// The cells of the newest nine, oldest first: "name|L|R|Dbl|M|G1|G2|total|name|...".
+QString newest(const ResultList &list)
+{
+    QStringList cells;
+    for (qint64 i = qMax<qint64>(0, list.count() - ResultList::kKept); i < list.count(); ++i) {
+        const StoredResult &r = list.at(i);
+        cells << r.Nam << r.L << r.R << r.Dbl << r.M << r.G1 << r.G2
+              << QString::number(int(r.Resul));
+    }
+    return cells.join(u'|');
+}
+
+// "failure", or the count of records and the cells of the newest nine: "2|name|L|...".
 QString readBack(const QByteArray &bytes, ResultsParser::Path path, qint64 piece)
 {
     PieceSource source(bytes, piece);
     try {
         const ResultList list = ResultsParser(source, path).parse();
-        QStringList summary{QString::number(list.count())};
-        for (qint64 i = qMax<qint64>(0, list.count() - ResultList::kKept); i < list.count(); ++i) {
-            const StoredResult &r = list.at(i);
-            summary << r.Nam << r.L << r.R << r.Dbl << r.M << r.G1 << r.G2
-                    << QString::number(int(r.Resul));
-        }
-        return summary.join(u'|');
+        return QString::number(list.count()) + (list.count() ? "|" : "") + newest(list);
+    } catch (const ResultsFailure &) {
+        return QStringLiteral("failure");
+    }
+}
+
+// The newest nine of a file as "Результаты" reads them when the file is large (ResultsTail), or
+// "failure", or "whole" when the file is to be read whole.
+QString tailOf(const QByteArray &bytes, qint64 window)
+{
+    QTemporaryFile file;
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return QStringLiteral("cannot write");
+    try {
+        const std::optional<ResultList> list =
+            ResultsTail::read(file.handle(), bytes.size(), window);
+        return list ? newest(*list) : QStringLiteral("whole");
     } catch (const ResultsFailure &) {
         return QStringLiteral("failure");
     }
@@ -79,6 +104,7 @@ private slots:
     void lineIsByteExact();
     void reading_data();
     void reading();
+    void tailReadAsWhole();
     void totals_data();
     void totals();
     void deviceIsAReadFailure();
@@ -89,6 +115,7 @@ private slots:
     void programsAppendWholeLines();
     void pathsAreBytes();
     void codePageAgainstTheCLibrary();
+    void systemErrorsInRussian();
 };
 
 void ResultsFileTest::lineIsByteExact_data()
@@ -180,6 +207,55 @@ void ResultsFileTest::reading()
             got << readBack(bytes, path, piece);
     }
     QCOMPARE(got, QStringList(6, expected));
+}
+
+// A large file read from near its end gives what a whole read gives, on random files with
+// records over two lines, names unquoted or holding a line end, and damaged totals here and
+// there; where the damage lies only before the part read, what a whole read gives of the file
+// mended. Where the place it starts at is not shown to be a record's start, the file is read
+// whole.
+void ResultsFileTest::tailReadAsWhole()
+{
+    const QList<QByteArray> names = {"\"\xD3\xF7\xE5\xED\xE8\xEA\"", "\"Petya\"",
+                                     "\"\xC8\xE2\xE0\xED\xEE\xE2, \xCF\xB8\xF2\xF0\"", "\"\""};
+    const QList<QByteArray> lineEnds = {"\r\n", "\r\n", "\r\n", "\n", "\r"};
+    int fromTail = 0, pastDamage = 0;
+    for (quint32 seed = 1; seed <= 400; ++seed) {
+        QRandomGenerator random(seed);
+        QByteArray bytes, mended;
+        for (int records = random.bounded(1, 100); records > 0; --records) {
+            QByteArrayList fields{names[random.bounded(names.size())]};
+            for (int score = 0; score < 6; ++score)
+                fields << QByteArray::number(random.bounded(12));
+            fields << "4.125";
+            const int kind = random.bounded(24);
+            if (kind == 0)
+                fields[0] = "Pe tya";
+            else if (kind == 1)
+                fields[0] = "\"a" + lineEnds[random.bounded(4)] + "b\"";
+            QByteArray line = fields[0];
+            const int split = kind == 2 ? random.bounded(1, 8) : 0;
+            for (int field = 1; field < 8; ++field)
+                line += (field == split ? lineEnds[random.bounded(5)] : ",") + fields[field];
+            line += records > 1 || random.bounded(2) ? lineEnds[random.bounded(5)] : "";
+            mended += line;
+            bytes += kind == 3 ? line.replace("4.125", "4.1x5") : line;
+        }
+        const qint64 window = random.bounded(64, 1024);
+        const QString whole = readBack(mended, ResultsParser::Path::Fast, 1 << 20).section('|', 1);
+        const QString sound = tailOf(mended, window);
+        QVERIFY2(sound == "whole" || sound == whole, qPrintable(QString::number(seed)));
+        const QString damaged = tailOf(bytes, window);
+        const bool failed = readBack(bytes, ResultsParser::Path::Fast, 1 << 20) == "failure";
+        // Read whole, it is what it was; read from near the end, the true newest or nothing.
+        QVERIFY2(damaged == "whole" || damaged == "failure" || damaged == whole,
+                 qPrintable(QString::number(seed)));
+        fromTail += sound != "whole";
+        pastDamage += failed && damaged == whole;
+    }
+    // Many files are read from near their end, some past a damaged record.
+    QVERIFY2(fromTail > 100 && pastDamage > 10,
+             qPrintable(QString("%1 from the end, %2 past damage").arg(fromTail).arg(pastDamage)));
 }
 
 void ResultsFileTest::totals_data()
@@ -431,6 +507,23 @@ void ResultsFileTest::codePageAgainstTheCLibrary()
             text += character > 0xFFFF ? QString::fromUcs4(&character, 1) : QChar(uint(character));
         }
         QCOMPARE(codePage.encode(text), model(text));
+    }
+}
+
+// Every error a user can meet reading, writing or starting a program is said in Russian, never
+// in the system's English words.
+void ResultsFileTest::systemErrorsInRussian()
+{
+    for (int error :
+         {ENOENT,  EACCES,    EAGAIN,       EIO,      ENOSPC,     EDQUOT,    EROFS,
+          EISDIR,  EBADF,     ENOEXEC,      EMFILE,   ENFILE,     ENOMEM,    ELOOP,
+          ETXTBSY, EXDEV,     EEXIST,       ESTALE,   ETIMEDOUT,  EHOSTDOWN, EHOSTUNREACH,
+          ENOLCK,  EOVERFLOW, EINVAL,       EPIPE,    ENODEV,     EBUSY,     E2BIG,
+          EFBIG,   ENXIO,     ENAMETOOLONG, ENOTCONN, ECONNRESET, EINTR}) {
+        for (auto use : {SystemError::Use::Read, SystemError::Use::Write, SystemError::Use::Run}) {
+            const QString text = SystemError::text(error, use);
+            QVERIFY2(!text.contains(QRegularExpression("[A-Za-z0-9]")), qPrintable(text));
+        }
     }
 }
 

@@ -10,6 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev            # Qt 6 Widgets and Qt Test, with the offscreen, xcb, ico and gif plugins
     qt6-charts-dev          # the journal's chart
+    libxlsxwriter-dev       # the journal's workbook for a spreadsheet
     libqt6opengl6-dev       # needed by Qt Charts' CMake files, though its package does not say so
     qt6-base-private-dev    # Qt's platform headers: the accessibility test switches accessibility on
     qt6-translations-l10n   # Qt's own texts (standard dialogs, context menus) in Russian
@@ -18,6 +19,7 @@ packages=(
     fonts-sil-andika        # Andika, a clear rounded face with Cyrillic
     xvfb xauth imagemagick  # screenshots under a virtual X server
     poppler-utils           # pdftoppm: the screenshot of the journal's printed report
+    unzip                   # the tests read the journal's workbook back
     clang libclang-rt-dev   # the fuzz target and the sanitizer build
 )
 for group in "$@"; do

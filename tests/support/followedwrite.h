@@ -92,9 +92,13 @@ public:
             failure = lookAfter(false);
         if (!failure && !log.same(wholeRead(bytes), false))
             failure = "the lines differ from one read of the whole file";
-        if (!failure && bytes.startsWith(EncodingGuess::kByteOrderMark.data()) &&
-            follower.encoding() != TextEncoding::Utf8)
-            failure = "a byte order mark did not make the file UTF-8";
+        // Each name and start read by its own bytes and the file's mark, however it came.
+        const bool marked = bytes.startsWith(EncodingGuess::kByteOrderMark.data());
+        for (const LineLog::Line &line : log.lines) {
+            const std::string &text = line.isRecord ? line.name : line.head;
+            if (!failure && line.encoding != EncodingGuess::of(text, marked, line.cut))
+                failure = "a name was read otherwise than by its own bytes";
+        }
         return failure;
     }
 

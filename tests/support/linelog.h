@@ -20,9 +20,9 @@ public:
         std::array<qint16, 6> scores{};
         double total = 0;
         std::string name;
-        TextEncoding encoding = TextEncoding::Cp1251; // the name's, as the follower told it
+        TextEncoding encoding = TextEncoding::Cp1251; // the name's or the start's
         std::string head;                             // a skipped line's start
-        bool cut = false;
+        bool cut = false;                             // the name or the start is cut short
     };
 
     std::vector<Line> lines;
@@ -44,7 +44,6 @@ public:
         if (!lines.empty())
             lines.pop_back();
     }
-    void encodingFound(TextEncoding encoding) override { m_encoding = encoding; }
     void record(const LinePlace &place, const LineRecord &record) override
     {
         add({place,
@@ -53,13 +52,13 @@ public:
              record.scores,
              record.total,
              std::string(record.name),
-             m_encoding,
+             record.encoding,
              {},
-             false});
+             record.nameCut});
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &head) override
     {
-        add({place, false, fault, {}, 0, {}, m_encoding, std::string(head.bytes), head.cut});
+        add({place, false, fault, {}, 0, {}, head.encoding, std::string(head.bytes), head.cut});
     }
 
     // The same lines with the same numbers, reasons, scores, totals (to the bit), names and
@@ -83,8 +82,6 @@ public:
     }
 
 private:
-    TextEncoding m_encoding = TextEncoding::Cp1251;
-
     void add(Line line)
     {
         consistent = consistent && (lines.empty() || lines.back().place.ended);
