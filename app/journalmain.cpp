@@ -3,17 +3,23 @@
 #include "filepath.h"
 #include "journalexport.h"
 #include "journalwindow.h"
+#include "outputfile.h"
 #include "qttranslation.h"
+#include "resourcelimits.h"
+#include "standarddescriptors.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QLocale>
+#include <QMessageBox>
+#include <cstdio>
+#include <memory>
+#include <new>
 
-// The teacher's journal, a program of its own: `mouse-tutor --journal` hands its command line
-// over unchanged, and this program reads it as the course would. Started by itself, it is the
-// journal all the same.
-int main(int argc, char *argv[])
+namespace {
+
+int run(int argc, char *argv[])
 {
     // As bytes: a file name that is not UTF-8 must name the same file when it is opened.
     QStringList arguments;
@@ -36,6 +42,12 @@ int main(int argc, char *argv[])
         return CommandLine::print(command);
     }
 
+    const QString shortage = ResourceLimits::windowShortage();
+    if (!shortage.isEmpty()) {
+        std::fputs(FilePath::encode(shortage).constData(), stderr);
+        return 1;
+    }
+    ResourceLimits::keepReserve();
     DisplayGuard guard;
     QApplication app(argc, argv);
     guard.dismiss();
@@ -45,8 +57,44 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("mouse-tutor-journal"));
     QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor.Journal"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/journal/toymouse.ico")));
-    JournalWindow journal;
-    journal.openFiles(command.journalFiles);
-    journal.show();
-    return QApplication::exec();
+    std::unique_ptr<JournalWindow> journal;
+    try {
+        journal = std::make_unique<JournalWindow>();
+        journal->openFiles(command.journalFiles);
+        journal->show();
+        return QApplication::exec();
+    } catch (const std::bad_alloc &) {
+        // The records go first, and the reserve, to leave room for the box.
+        journal.reset();
+        ResourceLimits::releaseReserve();
+        std::fputs(FilePath::encode(ResourceLimits::memoryShortage()).constData(), stderr);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Журнал результатов"),
+                        QStringLiteral("Не хватило памяти: журнал закрыт. Откройте меньше "
+                                       "файлов или закройте другие программы."),
+                        QMessageBox::Ok);
+        box.exec();
+        return 1;
+    }
+}
+
+} // namespace
+
+// The teacher's journal, a program of its own: `mouse-tutor --journal` hands its command line
+// over unchanged, and this program reads it as the course would. Started by itself, it is the
+// journal all the same.
+int main(int argc, char *argv[])
+{
+    // Before anything is opened: a file opened with standard error closed would take its
+    // number, and the diagnostics with it.
+    if (!StandardDescriptors::open())
+        return 1;
+    // Memory that runs out ends the program with a message and status 1, the new file of an
+    // output removed: here on this thread, on the reading thread through the handler.
+    ResourceLimits::exitWhenMemoryRunsOut(OutputFile::removeUnfinished);
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fputs(FilePath::encode(ResourceLimits::memoryShortage()).constData(), stderr);
+        return 1;
+    }
 }

@@ -5,11 +5,15 @@
 #include "journalhandover.h"
 #include "program.h"
 #include "qttranslation.h"
+#include "resourcelimits.h"
 #include "resultsfile.h"
 #include "runtime.h"
+#include "standarddescriptors.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <cstdio>
+#include <new>
 
 namespace {
 
@@ -20,9 +24,7 @@ bool hasDisplay()
            qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int run(int argc, char *argv[])
 {
     // As bytes: a file name that is not UTF-8 must name the same file when it is opened.
     QStringList arguments;
@@ -47,6 +49,12 @@ int main(int argc, char *argv[])
         break;
     }
 
+    const QString shortage = ResourceLimits::windowShortage();
+    if (!shortage.isEmpty()) {
+        std::fputs(FilePath::encode(shortage).constData(), stderr);
+        return 1;
+    }
+    ResourceLimits::keepReserve();
     DisplayGuard guard;
     QApplication app(argc, argv);
     guard.dismiss();
@@ -65,4 +73,23 @@ int main(int argc, char *argv[])
     program.start();
     // The name prompt may already have ended the run (an error on start-up).
     return Runtime::hasEnded() ? 0 : QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Before anything is opened: a file opened with standard error closed would take its
+    // number, and the messages with it.
+    if (!StandardDescriptors::open())
+        return 1;
+    // Memory that runs out ends the program with a message and status 1, here or on another
+    // thread, never with an abort.
+    ResourceLimits::exitWhenMemoryRunsOut(nullptr);
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::fputs(FilePath::encode(ResourceLimits::memoryShortage()).constData(), stderr);
+        return 1;
+    }
 }

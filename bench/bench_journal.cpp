@@ -12,20 +12,27 @@
 //                                  the journal to its chart drawn
 //   bench_journal damaged LINES    a file of LINES long damaged lines: the memory of their list,
 //                                  each with its start, above the idle journal
+//   bench_journal copy FILE        Ctrl+C on every record selected (refused with a box), then
+//                                  on as many as one copy takes: the time each holds the window,
+//                                  and the memory the copy adds
 #include "filefollower.h"
+#include "journaloutputs.h"
 #include "journalwindow.h"
 #include "peakmemory.h"
 #include "pupilschart.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +45,9 @@ constexpr long kMemoryGoalKiB = 64 * 1024;
 constexpr double kLiveGoalRatio = 2.0; // a long file's tail against an empty file's
 constexpr double kKeystrokeGoalMs = 200;
 constexpr double kTotalGoalMs = 1000;
+constexpr double kRefusedCopyGoalMs = 1000;
+constexpr double kCopyGoalMs = 1000;
+constexpr long kCopyMemoryGoalKiB = 64 * 1024;
 
 // Shows the journal and waits until its first look at the files is over.
 void openJournal(JournalWindow &window, const QStringList &files)
@@ -242,6 +252,58 @@ int damaged(int lines, long idleKiB)
     return met ? 0 : 1;
 }
 
+// Milliseconds Ctrl+C holds the window, until the box it shows is up, if it shows one; whether
+// it did.
+std::pair<double, bool> copyKeystroke(QTableView &table)
+{
+    bool boxed = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            boxed = true;
+            box->accept();
+        }
+    });
+    closer.start(1);
+    QElapsedTimer timer;
+    timer.start();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("c"));
+    QApplication::sendEvent(&table, &press);
+    return {timer.nsecsElapsed() / 1e6, boxed};
+}
+
+int copy(const char *path)
+{
+    JournalWindow window;
+    openJournal(window, {QString::fromLocal8Bit(path)});
+    auto &table = *window.findChild<QTableView *>("records");
+    const int rows = table.model()->rowCount();
+    std::printf("records in the table %8d\n", rows);
+    table.selectAll();
+    copyKeystroke(table); // the first box of the program loads its style and icons
+    const auto [refusedMs, refused] = copyKeystroke(table);
+    std::printf("Ctrl+C on all of them %7.0f ms, %s   (goal: at most %.0f ms, refused)\n",
+                refusedMs, refused ? "refused" : "COPIED", kRefusedCopyGoalMs);
+    const long beforeKiB = PeakMemory::ownKiB();
+    table.selectionModel()->select(
+        QItemSelection(table.model()->index(0, 0),
+                       table.model()->index(int(JournalOutputs::kMostCopied) - 1, 0)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const auto [copiedMs, boxed] = copyKeystroke(table);
+    const long addedKiB = PeakMemory::ownKiB() - beforeKiB;
+    const qsizetype lines = QGuiApplication::clipboard()->text().count(u'\n');
+    std::printf("Ctrl+C on %lld of them %5.0f ms   (goal: at most %.0f ms), %lld lines\n",
+                qlonglong(JournalOutputs::kMostCopied), copiedMs, kCopyGoalMs, qlonglong(lines));
+    std::printf("memory the copy adds %8ld KiB (goal: at most %ld KiB)\n", addedKiB,
+                kCopyMemoryGoalKiB);
+    const bool met = rows > JournalOutputs::kMostCopied && refused &&
+                     refusedMs <= kRefusedCopyGoalMs && !boxed &&
+                     lines == JournalOutputs::kMostCopied + 1 && copiedMs <= kCopyGoalMs &&
+                     addedKiB <= kCopyMemoryGoalKiB;
+    std::printf("%s\n", met ? "goal met" : "GOAL MISSED");
+    return met ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -250,10 +312,10 @@ int main(int argc, char *argv[])
         return argc == count && std::strcmp(argv[1], mode) == 0;
     };
     if (!is("idle", 2) && !is("load", 4) && !is("live", 3) && !is("search", 3) && !is("total", 2) &&
-        !is("damaged", 3)) {
+        !is("damaged", 3) && !is("copy", 3)) {
         std::fprintf(stderr,
                      "usage: %s idle | load FILE LINES | live FILE | search FILE | total | "
-                     "damaged LINES\n",
+                     "damaged LINES | copy FILE\n",
                      argv[0]);
         return 2;
     }
@@ -280,5 +342,7 @@ int main(int argc, char *argv[])
         return total();
     if (is("damaged", 3))
         return damaged(std::atoi(argv[2]), idleKiB);
+    if (is("copy", 3))
+        return copy(argv[2]);
     return load(argv[2], std::atoi(argv[3]), idleKiB);
 }

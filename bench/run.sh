@@ -50,8 +50,9 @@ bench_append() {
 # The journal: a million records from opening to all of them in the table, with the memory
 # above the idle journal; the cost of one appended line at the end of that file and of an
 # empty one; a letter typed into the search field over those records and taken out again; and
-# a file with the largest and the smallest total from opening to its chart drawn; and a million
-# long damaged lines, listed with their starts, within the memory of a million records.
+# a file with the largest and the smallest total from opening to its chart drawn; a million
+# long damaged lines, listed with their starts, within the memory of a million records; and
+# Ctrl+C on a million records selected (refused at once) and on as many as one copy takes.
 bench_journal() {
     local status=0
     "$build/bench/bench_results" generate "$work/journal.txt" 1000000
@@ -60,6 +61,7 @@ bench_journal() {
     "$build/bench/bench_journal" search "$work/journal.txt" || status=1
     "$build/bench/bench_journal" total || status=1
     "$build/bench/bench_journal" damaged 1000000 || status=1
+    "$build/bench/bench_journal" copy "$work/journal.txt" || status=1
     return $status
 }
 

@@ -1,18 +1,21 @@
 #include "journalexport.h"
 
 #include "cp1251.h"
-#include "csvfile.h"
 #include "csvwriter.h"
 #include "filefollower.h"
 #include "filepath.h"
+#include "outputfile.h"
 #include "recordscsv.h"
 #include "resultsparser.h"
 
 #include <QHash>
 #include <QIODevice>
 #include <array>
+#include <unistd.h>
 
 namespace {
+
+constexpr qsizetype kMostNamesKept = 65536;
 
 // "NAME: what", with the name as its bytes.
 void report(QIODevice &errors, const QString &name, const QString &what)
@@ -52,10 +55,14 @@ private:
         QHash<QByteArray, QByteArray> &names = m_names[record.nameCut];
         const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
         auto found = names.find(key);
-        if (found == names.end())
+        if (found == names.end()) {
+            // A class has a few dozen names; a file of millions would have them all kept.
+            if (names.size() >= kMostNamesKept)
+                names.clear();
             found = names.insert(QByteArray(bytes.data(), qsizetype(bytes.size())),
                                  CsvWriter::textField(EncodingGuess::text(
                                      record.encoding, m_codePage, bytes, record.nameCut)));
+        }
         return found.value();
     }
 
@@ -72,14 +79,17 @@ private:
 JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
                                          QIODevice &errors)
 {
-    CsvFile out;
+    // Standard error sent to a results file (`2>>res.txt`) would take the diagnostics into it.
+    if (OutputFile::isSource(STDERR_FILENO, files))
+        return Refused;
+    OutputFile out;
     switch (out.start(csvPath, files)) {
-    case CsvFile::Opened::Yes:
+    case OutputFile::Opened::Yes:
         break;
-    case CsvFile::Opened::Refused:
+    case OutputFile::Opened::Refused:
         report(errors, csvPath, QStringLiteral("таблица не записана: ") + out.errorString());
         return Refused;
-    case CsvFile::Opened::Failed:
+    case OutputFile::Opened::Failed:
         report(errors, csvPath, QStringLiteral("не удалось создать файл: ") + out.errorString());
         return FileUnreadable;
     }
@@ -95,7 +105,18 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
             status = FileUnreadable;
         }
     }
-    if (!csv.finish() || !out.commit()) {
+    if (!csv.finish()) {
+        report(errors, csvPath, QStringLiteral("не удалось записать файл: ") + out.errorString());
+        return FileUnreadable;
+    }
+    // A table without some of the files would pass for the whole class: a file keeps what it
+    // held. What went out on a stream is gone, and the status says it is not all.
+    if (status != AllRead && !out.streams()) {
+        report(errors, csvPath,
+               QStringLiteral("таблица не записана: не все файлы удалось прочитать"));
+        return status;
+    }
+    if (!out.commit()) {
         report(errors, csvPath, QStringLiteral("не удалось записать файл: ") + out.errorString());
         return FileUnreadable;
     }

@@ -14,8 +14,12 @@ public:
 
     // Skipped lines go to `errors` as "FILE:LINE: reason", one a line, and so does every file
     // that could not be read, with names as their bytes (FilePath::printable). The CSV is
-    // written whole or not at all (see CsvFile); "-" is standard output. A CSV file that is one
-    // of `files` is Refused before anything is read or written; a CSV file that could not be
-    // written is FileUnreadable.
+    // written whole or not at all (see OutputFile); "-" is standard output. A CSV file that is
+    // one of `files`, or a link another user planted in a shared folder, is Refused before
+    // anything is read or written, and so is standard error sent to one of `files` (without a
+    // word: there is nowhere to say it). When a file could not be read, or the CSV file could
+    // not be written, the status is FileUnreadable and a CSV file is not written at all: one
+    // that was there stays as it was. Standard output, a device or a pipe have then had every
+    // record of the files that could be read.
     static Status run(const QStringList &files, const QString &csvPath, QIODevice &errors);
 };

@@ -3,6 +3,7 @@
 #include "courserules.h"
 
 #include <QTimer>
+#include <exception>
 #include <limits>
 
 // Gathers the lines of one file into batches.
@@ -14,7 +15,12 @@ public:
     {
         fresh();
     }
-    ~BatchSink() override { flush(); }
+    // Gone because memory ran out, it hands out nothing more: that would want memory too.
+    ~BatchSink() override
+    {
+        if (std::uncaught_exceptions() == 0)
+            flush();
+    }
 
     void startedOver() override
     {

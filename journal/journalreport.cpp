@@ -3,6 +3,7 @@
 #include "journalfilter.h"
 #include "tablewriter.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -458,12 +459,24 @@ bool JournalReport::print(QPagedPaintDevice &device, int first, int last, bool r
 
 bool JournalReport::writePdf(QIODevice &device)
 {
+    // Measured on a writer of nothing: only the one that paints writes to the device.
+    QBuffer nothing;
+    QPdfWriter measured(&nothing);
+    QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                       QPageLayout::Millimeter);
+    measured.setPageLayout(layout);
+    layout.setOrientation(orientation(measured));
+    return writePdf(device, layout, measured.resolution(), 0, 0, false);
+}
+
+bool JournalReport::writePdf(QIODevice &device, const QPageLayout &layout, int resolution,
+                             int first, int last, bool reversed)
+{
     CheckedWrite out(device);
     QPdfWriter writer(&out);
     writer.setTitle(title().constFirst());
     writer.setCreator(QStringLiteral("Мышь"));
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setPageOrientation(orientation(writer));
-    return print(writer) && !out.failed();
+    writer.setResolution(resolution);
+    writer.setPageLayout(layout);
+    return print(writer, first, last, reversed) && !out.failed();
 }

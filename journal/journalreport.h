@@ -62,6 +62,10 @@ public:
     bool print(QPagedPaintDevice &device, int first = 0, int last = 0, bool reversed = false);
     // As a PDF on A4, turned as orientation() says; false when it was not all written.
     bool writePdf(QIODevice &device);
+    // As a PDF on the pages `layout` sets up (a print dialog's), pages `first` to `last` as
+    // print() takes them.
+    bool writePdf(QIODevice &device, const QPageLayout &layout, int resolution, int first, int last,
+                  bool reversed);
 
 private:
     struct Column

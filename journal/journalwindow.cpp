@@ -1,6 +1,5 @@
 #include "journalwindow.h"
 
-#include "csvfile.h"
 #include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
@@ -8,37 +7,29 @@
 #include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "recordsmodel.h"
+#include "rememberedfolder.h"
+#include "resourcelimits.h"
 #include "skippedmodel.h"
-#include "tablewriter.h"
 
 #include <QCheckBox>
-#include <QClipboard>
-#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <sys/stat.h>
+#include <new>
 
 namespace {
 
@@ -96,11 +87,6 @@ void fitLineColumn(QTableView &view, int column)
                                            columnWidth(view, column, QStringLiteral("0000000")));
 }
 
-QSettings settings()
-{
-    return QSettings(QStringLiteral("mouse-tutor"), QStringLiteral("journal"));
-}
-
 } // namespace
 
 JournalWindow::JournalWindow(QWidget *parent)
@@ -149,6 +135,11 @@ JournalWindow::JournalWindow(QWidget *parent)
     for (QTableView *view : {m_recordsView, m_pupilsView, skippedView})
         view->installEventFilter(this);
 
+    m_outputs = new JournalOutputs(
+        *m_records, *m_recordsFilter, *m_pupilsFilter,
+        [this] { return m_tabs->currentIndex() == kRecordsTab ? Table::Records : Table::Pupils; },
+        this);
+    connect(m_outputs, &JournalOutputs::reportDone, this, &JournalWindow::applyHeld);
     buildMenus();
     buildStatusBar();
 
@@ -181,7 +172,17 @@ JournalWindow::JournalWindow(QWidget *parent)
         m_reading->setVisible(waiting || m_progress->isVisible());
     });
     connect(m_loader, &JournalLoader::lookDone, this, &JournalWindow::finishLook);
+    connect(
+        &m_thread, &QThread::finished, this,
+        [this] {
+            if (m_thread.outOfMemory)
+                throw std::bad_alloc();
+        },
+        Qt::QueuedConnection);
     m_thread.start();
+    // The system makes no thread without memory for its stack.
+    if (!m_thread.isRunning())
+        throw std::bad_alloc();
     QMetaObject::invokeMethod(m_loader, &JournalLoader::follow, Qt::QueuedConnection);
     updateSummary();
     updateTitle();
@@ -189,9 +190,20 @@ JournalWindow::JournalWindow(QWidget *parent)
 
 JournalWindow::~JournalWindow()
 {
-    m_loader->cancel();
+    // A thread that ended early (memory ran out on it) took the loader with it.
+    if (m_thread.isRunning())
+        m_loader->cancel();
     m_thread.quit();
     m_thread.wait();
+}
+
+void JournalWindow::ReadingThread::run()
+{
+    try {
+        exec();
+    } catch (const std::bad_alloc &) {
+        outOfMemory = true;
+    }
 }
 
 QLayout *JournalWindow::buildSearchRow(QWidget *central)
@@ -326,10 +338,7 @@ bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
     }
     if (auto *view = qobject_cast<QTableView *>(watched);
         view && key->matches(QKeySequence::Copy)) {
-        const QString text =
-            TableWriter::copiedRows(*view->model(), view->selectionModel()->selectedRows());
-        if (!text.isEmpty())
-            QGuiApplication::clipboard()->setText(text);
+        m_outputs->copy(*view);
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -344,19 +353,7 @@ void JournalWindow::buildMenus()
     m_closeMenu->setObjectName(QStringLiteral("closeFile"));
     connect(m_closeMenu, &QMenu::aboutToShow, this, &JournalWindow::listFilesToClose);
     file->addSeparator();
-    file->addAction(QStringLiteral("Сохранить &записи в CSV…"), this,
-                    [this] { chooseCsv(Table::Records); });
-    file->addAction(QStringLiteral("Сохранить &учеников в CSV…"), this,
-                    [this] { chooseCsv(Table::Pupils); });
-    // The records or the pupils, from the tab shown; the chart's tab prints its pupils.
-    QAction *pdf =
-        file->addAction(QStringLiteral("Сохранить в &PDF…"), this, &JournalWindow::saveTablePdf);
-    pdf->setStatusTip(QStringLiteral(
-        "Сохранить в PDF таблицу открытой вкладки: записи или учеников (с диаграммы — учеников)"));
-    QAction *print = file->addAction(QStringLiteral("&Печать…"), QKeySequence::Print, this,
-                                     &JournalWindow::printTable);
-    print->setStatusTip(QStringLiteral(
-        "Напечатать таблицу открытой вкладки: записи или учеников (с диаграммы — учеников)"));
+    m_outputs->addActions(*file);
     file->addSeparator();
     file->addAction(QStringLiteral("&Закрыть"), QKeySequence::Close, this, &QWidget::close);
 
@@ -469,8 +466,12 @@ void JournalWindow::updateTitle()
 
 void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
 {
+    // Memory running short ends the journal as a failed allocation does, with a box (see the
+    // journal's main()), before a part of Qt meets one, which it would not survive.
+    if (!ResourceLimits::spareMemory(ResourceLimits::kWindowMemory))
+        throw std::bad_alloc();
     // A report reads the rows it measured again when it paints them.
-    if (m_reporting) {
+    if (m_outputs->reporting()) {
         m_heldBatches.push_back(batch);
         return;
     }
@@ -564,154 +565,28 @@ void JournalWindow::updateSummary()
 
 void JournalWindow::chooseFilesToOpen()
 {
+    const QString key = QStringLiteral("openFolder");
     const QStringList paths = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Открыть файлы результатов"), lastFolder(QStringLiteral("openFolder")),
+        this, QStringLiteral("Открыть файлы результатов"), RememberedFolder::get(key),
         QStringLiteral("Файлы результатов (*.txt);;Все файлы (*)"));
     if (paths.isEmpty())
         return;
-    rememberFolder(QStringLiteral("openFolder"), paths.front());
+    RememberedFolder::keep(key, paths.front());
     openFiles(paths);
-}
-
-QString JournalWindow::lastFolder(const QString &key)
-{
-    const QString folder = settings().value(key).toString();
-    struct stat status = {};
-    if (!folder.isEmpty() && ::stat(FilePath::encode(folder).constData(), &status) == 0 &&
-        S_ISDIR(status.st_mode))
-        return folder;
-    return QDir::homePath();
-}
-
-void JournalWindow::rememberFolder(const QString &key, const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash >= 0)
-        settings().setValue(key, slash == 0 ? QStringLiteral("/") : path.left(slash));
 }
 
 bool JournalWindow::saveCsv(Table table, const QString &path, QString *problem)
 {
-    return TableWriter::saveCsv(table == Table::Records ? *m_recordsFilter : *m_pupilsFilter,
-                                *m_records, path, problem);
-}
-
-void JournalWindow::chooseCsv(Table table)
-{
-    const QString suggested =
-        table == Table::Records ? QStringLiteral("записи.csv") : QStringLiteral("ученики.csv");
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранить в CSV"),
-        QDir(lastFolder(QStringLiteral("saveFolder"))).filePath(suggested),
-        QStringLiteral("Таблица CSV (*.csv)"));
-    if (path.isEmpty())
-        return;
-    rememberFolder(QStringLiteral("saveFolder"), path);
-    QString problem;
-    if (!saveCsv(table, path, &problem))
-        showProblem(
-            QStringLiteral("Не удалось сохранить файл %1: %2").arg(FilePath::shown(path), problem));
-}
-
-// A path in the text is plain text, whatever it holds.
-void JournalWindow::showProblem(const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Журнал результатов"), text,
-                    QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-bool JournalWindow::recordsShown() const
-{
-    return m_tabs->currentIndex() == kRecordsTab;
+    return m_outputs->saveCsv(table, path, problem);
 }
 
 JournalReport JournalWindow::report() const
 {
-    QStringList files;
-    for (int file = 0; file < m_records->fileCount(); ++file) {
-        if (m_records->isOpen(file))
-            files << m_records->fileLabel(file);
-    }
-    return recordsShown() ? JournalReport(*m_recordsFilter, QStringLiteral("записи"), files,
-                                          QDateTime::currentDateTime())
-                          : JournalReport(*m_pupilsFilter, QStringLiteral("ученики"), files,
-                                          QDateTime::currentDateTime());
+    return m_outputs->report();
 }
 
-void JournalWindow::printTable()
+void JournalWindow::applyHeld()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    {
-        // The dialog offers the turn that suits the table; the person may choose the other.
-        JournalReport measured = report();
-        withProgress(measured, [&] {
-            printer.setPageOrientation(measured.orientation(printer));
-            return true;
-        });
-        if (measured.stopped())
-            return;
-    }
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(recordsShown() ? QStringLiteral("Печать записей")
-                                         : QStringLiteral("Печать учеников"));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    // Made anew: the table may have grown while the dialog was open.
-    JournalReport printed = report();
-    if (!withProgress(printed,
-                      [&] {
-                          return printed.print(printer, printer.fromPage(), printer.toPage(),
-                                               printer.pageOrder() == QPrinter::LastPageFirst);
-                      }) &&
-        !printed.stopped())
-        showProblem(QStringLiteral("Не удалось напечатать таблицу."));
-}
-
-bool JournalWindow::withProgress(JournalReport &report, const std::function<bool()> &work)
-{
-    QProgressDialog progress(QStringLiteral("Таблица готовится к печати…"),
-                             QStringLiteral("Остановить"), 0, 1000, this);
-    progress.setWindowTitle(QStringLiteral("Журнал результатов"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    report.setProgress([&progress](qint64 done, qint64 total) {
-        progress.setValue(int(done * 1000 / std::max<qint64>(total, 1)));
-        return !progress.wasCanceled();
-    });
-    m_reporting = true;
-    const bool done = work();
-    m_reporting = false;
-    progress.reset();
     for (const std::shared_ptr<JournalBatch> &batch : std::exchange(m_heldBatches, {}))
         apply(batch);
-    return done;
-}
-
-void JournalWindow::saveTablePdf()
-{
-    const QString suggested =
-        recordsShown() ? QStringLiteral("записи.pdf") : QStringLiteral("ученики.pdf");
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранить в PDF"),
-        QDir(lastFolder(QStringLiteral("saveFolder"))).filePath(suggested),
-        QStringLiteral("Документ PDF (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    rememberFolder(QStringLiteral("saveFolder"), path);
-    // Written whole or not at all, and never over a results file, as a CSV table is.
-    CsvFile file;
-    if (file.start(path, m_records->openFiles()) != CsvFile::Opened::Yes) {
-        showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
-                        .arg(FilePath::shown(path), file.errorString()));
-        return;
-    }
-    JournalReport saved = report();
-    const bool written = withProgress(saved, [&] { return saved.writePdf(file); });
-    if (saved.stopped())
-        return; // the temporary file goes with `file`
-    if (!written || !file.commit())
-        showProblem(QStringLiteral("Не удалось сохранить файл %1: %2")
-                        .arg(FilePath::shown(path), file.errorString()));
 }

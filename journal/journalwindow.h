@@ -6,12 +6,13 @@
 
 #include "filefollower.h"
 #include "journalbatch.h"
+#include "journaloutputs.h"
 #include "journalreport.h"
 
 #include <QMainWindow>
 #include <QThread>
 #include <QTimer>
-#include <functional>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -32,14 +33,14 @@ class RecordsModel;
 class SkippedModel;
 
 // The teacher's journal: every record of the results files, a row per pupil, a chart, the lines
-// that could not be read, and export. It reads the files on a thread of its own, follows them
-// as pupils' programs append to them, and never writes to them.
+// that could not be read; saving, printing and copying are JournalOutputs'. It reads the files on a
+// thread of its own, follows them as pupils' programs append to them, and never writes to them.
 class JournalWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    enum class Table { Records, Pupils };
+    using Table = JournalOutputs::Table;
 
     explicit JournalWindow(QWidget *parent = nullptr);
     ~JournalWindow() override;
@@ -49,8 +50,8 @@ public:
     // Its records, pupils and skipped lines go, and it is no longer followed.
     void closeFile(int file);
 
-    // What the filter shows of the table, as CSV (see TableWriter); false, with the reason, when
-    // it was not saved.
+    // What the filter shows of the table, as CSV; false, with the reason, when it was not saved
+    // (see JournalOutputs, which saves, prints and copies).
     bool saveCsv(Table table, const QString &path, QString *problem = nullptr);
     // The table of the tab shown, as the filter shows it, for printing: the records, or the
     // pupils (also under the chart).
@@ -81,18 +82,8 @@ private:
     void showProblems();
     void updateSummary();
     void chooseFilesToOpen();
-    void chooseCsv(Table table);
-    // Where the file dialogs start: the folder last opened from, or saved into.
-    static QString lastFolder(const QString &key);
-    static void rememberFolder(const QString &key, const QString &path);
-    void showProblem(const QString &text);
-    bool recordsShown() const;
-    void printTable();
-    void saveTablePdf();
-    // Runs `work` on `report` under a progress dialog with a button to stop it, and returns what
-    // it returned. The tables do not change meanwhile: batches read in the time wait until it
-    // is done.
-    bool withProgress(JournalReport &report, const std::function<bool()> &work);
+    // What was read while a report was made, which waited until it was done.
+    void applyHeld();
 
     RecordsModel *m_records;
     PupilsModel *m_pupils;
@@ -125,9 +116,19 @@ private:
     int m_heldSortColumn = -1;
     Qt::SortOrder m_heldSortOrder = Qt::AscendingOrder;
 
-    bool m_reporting = false;
+    JournalOutputs *m_outputs;
     std::vector<std::shared_ptr<JournalBatch>> m_heldBatches;
 
-    QThread m_thread;
+    // The reading thread notes memory that ran out on it, rather than abort the program: the
+    // window then ends the journal as it does for its own.
+    class ReadingThread : public QThread
+    {
+    public:
+        std::atomic_bool outOfMemory = false;
+
+    protected:
+        void run() override;
+    };
+    ReadingThread m_thread;
     JournalLoader *m_loader;
 };

@@ -1,12 +1,13 @@
 #include "tablewriter.h"
 
-#include "csvfile.h"
 #include "csvwriter.h"
 #include "journalfilter.h"
 #include "journaltable.h"
+#include "outputfile.h"
 #include "recordscsv.h"
 #include "recordsmodel.h"
 
+#include <QItemSelection>
 #include <algorithm>
 #include <vector>
 
@@ -54,13 +55,13 @@ void writeCells(CsvWriter &csv, const QAbstractItemModel &shown)
 bool TableWriter::saveCsv(const JournalFilter &shown, const RecordsModel &records,
                           const QString &path, QString *problem)
 {
-    CsvFile file;
+    OutputFile file;
     const auto failed = [&] {
         if (problem)
             *problem = file.errorString();
         return false;
     };
-    if (file.start(path, records.openFiles()) != CsvFile::Opened::Yes)
+    if (file.start(path, records.openFiles()) != OutputFile::Opened::Yes)
         return failed();
     CsvWriter csv(file);
     if (&shown.table() == &records)
@@ -72,32 +73,61 @@ bool TableWriter::saveCsv(const JournalFilter &shown, const RecordsModel &record
     return true;
 }
 
-QString TableWriter::copiedRows(const QAbstractItemModel &shown, QModelIndexList rows)
+TableWriter::Rows TableWriter::selectedRows(const QItemSelection &selection)
 {
-    if (rows.isEmpty())
-        return {};
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    // A tab or a line end in a cell would start another cell or row.
-    const auto cell = [](QString text) {
-        for (QChar &c : text) {
-            if (c == u'\t' || c == u'\n' || c == u'\r')
-                c = u' ';
-        }
-        return text;
-    };
-    QStringList lines;
-    QStringList cells;
-    for (int column = 0; column < shown.columnCount(); ++column)
-        cells << cell(heading(shown, column));
-    lines << cells.join(u'\t');
-    for (const QModelIndex &row : std::as_const(rows)) {
-        cells.clear();
-        for (int column = 0; column < shown.columnCount(); ++column)
-            cells << cell(shown.index(row.row(), column).data().toString());
-        lines << cells.join(u'\t');
+    Rows rows;
+    for (const QItemSelectionRange &range : selection) {
+        if (range.isValid())
+            rows.emplace_back(range.top(), range.bottom());
     }
-    return lines.join(u'\n') + u'\n';
+    // Ranges of different columns, or picked twice over, may hold the same rows.
+    std::sort(rows.begin(), rows.end());
+    Rows merged;
+    for (const auto &run : rows) {
+        if (!merged.empty() && run.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, run.second);
+        else
+            merged.push_back(run);
+    }
+    return merged;
+}
+
+qint64 TableWriter::count(const Rows &rows)
+{
+    qint64 count = 0;
+    for (const auto &[first, last] : rows)
+        count += last - first + 1;
+    return count;
+}
+
+QString TableWriter::copiedRows(const QAbstractItemModel &shown, const Rows &rows)
+{
+    if (rows.empty())
+        return {};
+    const int columns = shown.columnCount();
+    // A tab or a line end in a cell would start another cell or row.
+    QString text;
+    const auto add = [&text](const QString &cell) {
+        const qsizetype from = text.size();
+        text += cell;
+        for (qsizetype at = from; at < text.size(); ++at) {
+            if (text[at] == u'\t' || text[at] == u'\n' || text[at] == u'\r')
+                text[at] = u' ';
+        }
+    };
+    for (int column = 0; column < columns; ++column) {
+        add(heading(shown, column));
+        text += column + 1 < columns ? u'\t' : u'\n';
+    }
+    for (const auto &[first, last] : rows) {
+        for (int row = first; row <= last; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                add(shown.index(row, column).data().toString());
+                text += column + 1 < columns ? u'\t' : u'\n';
+            }
+        }
+    }
+    return text;
 }
 
 QString TableWriter::heading(const QAbstractItemModel &table, int column)

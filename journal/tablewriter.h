@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QModelIndexList>
 #include <QString>
+#include <utility>
+#include <vector>
 
 class JournalFilter;
 class QAbstractItemModel;
+class QItemSelection;
 class RecordsModel;
 
 // The journal's tables written out as their filter shows them: into a CSV file for a
@@ -17,13 +19,18 @@ class TableWriter
 public:
     // What `shown` keeps of its table, `records` or one made from them, as CSV into `path`;
     // false, with the reason, when it was not saved. The file is written whole or not at all,
-    // and never over one of the records' files (see CsvFile).
+    // and never over one of the records' files (see OutputFile).
     static bool saveCsv(const JournalFilter &shown, const RecordsModel &records,
                         const QString &path, QString *problem = nullptr);
 
-    // A row of headings, then a line for each of `rows` (in the table's order) with its cells as
-    // shown, between tabs.
-    static QString copiedRows(const QAbstractItemModel &shown, QModelIndexList rows);
+    // The rows a selection holds, as runs of rows from the first to the last, in the table's
+    // order and each row once; worked out from the selection's ranges, not row by row.
+    using Rows = std::vector<std::pair<int, int>>;
+    static Rows selectedRows(const QItemSelection &selection);
+    static qint64 count(const Rows &rows);
+
+    // A row of headings, then a line for each of `rows` with its cells as shown, between tabs.
+    static QString copiedRows(const QAbstractItemModel &shown, const Rows &rows);
 
     // A column's heading on one line, as the table shows it in one or two.
     static QString heading(const QAbstractItemModel &table, int column);

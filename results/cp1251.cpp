@@ -1,85 +1,78 @@
 #include "cp1251.h"
 
-#include <QList>
-#include <QSysInfo>
 #include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-#include <string>
+#include <array>
+#include <iterator>
+#include <utility>
 
 namespace {
 
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// The characters of bytes 0x80 to 0xFF; 0x98 has none, and reads as "?". The bytes below 0x80
+// are ASCII.
+constexpr char16_t kUpper[] = {
+    u'Ђ', u'Ѓ', u'‚', u'ѓ', u'„', u'…', u'†',      u'‡', u'€', u'‰', u'Љ', u'‹', u'Њ',
+    u'Ќ', u'Ћ', u'Џ', u'ђ', u'‘', u'’', u'“',      u'”', u'•', u'–', u'—', u'?', u'™',
+    u'љ', u'›', u'њ', u'ќ', u'ћ', u'џ', u'\u00A0', u'Ў', u'ў', u'Ј', u'¤', u'Ґ', u'¦',
+    u'§', u'Ё', u'©', u'Є', u'«', u'¬', u'\u00AD', u'®', u'Ї', u'°', u'±', u'І', u'і',
+    u'ґ', u'µ', u'¶', u'·', u'ё', u'№', u'є',      u'»', u'ј', u'Ѕ', u'ѕ', u'ї', u'А',
+    u'Б', u'В', u'Г', u'Д', u'Е', u'Ж', u'З',      u'И', u'Й', u'К', u'Л', u'М', u'Н',
+    u'О', u'П', u'Р', u'С', u'Т', u'У', u'Ф',      u'Х', u'Ц', u'Ч', u'Ш', u'Щ', u'Ъ',
+    u'Ы', u'Ь', u'Э', u'Ю', u'Я', u'а', u'б',      u'в', u'г', u'д', u'е', u'ж', u'з',
+    u'и', u'й', u'к', u'л', u'м', u'н', u'о',      u'п', u'р', u'с', u'т', u'у', u'ф',
+    u'х', u'ц', u'ч', u'ш', u'щ', u'ъ', u'ы',      u'ь', u'э', u'ю', u'я'};
+static_assert(std::size(kUpper) == 128);
+constexpr unsigned char kUndefined = 0x98;
 
-// One 32-bit code unit per character in the machine's byte order, so a character that cannot be
-// converted is skipped by stepping over exactly four bytes.
-constexpr const char *kWide =
-    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-32LE" : "UTF-32BE";
-constexpr const char *kCodePage = "CP1251";
-
-iconv_t open(iconv_t &slot, const char *to, const char *from)
-{
-    if (slot == kNoConverter) {
-        slot = iconv_open(to, from);
-        if (slot == kNoConverter)
-            throw std::runtime_error("no CP1251 converter in the C library");
+// The same table the other way: each character with its byte, by character.
+using Entry = std::pair<char16_t, unsigned char>;
+constexpr auto kBytes = [] {
+    std::array<Entry, 127> bytes = {};
+    size_t count = 0;
+    for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+        if (byte != kUndefined)
+            bytes[count++] = {kUpper[byte - 0x80], static_cast<unsigned char>(byte)};
     }
-    iconv(slot, nullptr, nullptr, nullptr, nullptr);
-    return slot;
-}
+    std::sort(bytes.begin(), bytes.end());
+    return bytes;
+}();
+static_assert(std::adjacent_find(kBytes.cbegin(), kBytes.cend(),
+                                 [](const Entry &a, const Entry &b) {
+                                     return a.first == b.first;
+                                 }) == kBytes.cend(),
+              "each character has one byte");
 
-// Runs iconv over the whole input; where it meets input it cannot convert, writes `substitute`
-// and steps over `unit` input bytes.
-template <class Out>
-void convert(iconv_t converter, const char *in, size_t inSize, size_t unit, Out substitute,
-             std::basic_string<Out> &out)
+char byteOf(char16_t c)
 {
-    out.resize(inSize / unit + 1);
-    char *inPos = const_cast<char *>(in);
-    size_t inLeft = inSize;
-    auto *outBase = reinterpret_cast<char *>(out.data());
-    char *outPos = outBase;
-    size_t outLeft = out.size() * sizeof(Out);
-    while (inLeft > 0) {
-        if (iconv(converter, &inPos, &inLeft, &outPos, &outLeft) != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG)
-            break; // cannot happen: every input unit gives at most one output unit
-        // EILSEQ or EINVAL: an unconvertible or cut-off unit
-        const size_t skip = std::min(unit, inLeft);
-        inPos += skip;
-        inLeft -= skip;
-        *reinterpret_cast<Out *>(outPos) = substitute;
-        outPos += sizeof(Out);
-        outLeft -= sizeof(Out);
-    }
-    out.resize(static_cast<size_t>(outPos - outBase) / sizeof(Out));
+    if (c < 0x80)
+        return char(c);
+    const auto found = std::lower_bound(kBytes.cbegin(), kBytes.cend(), Entry{c, 0});
+    return found != kBytes.cend() && found->first == c ? char(found->second) : '?';
 }
 
 } // namespace
 
-Cp1251::Cp1251() : m_toCodePage(kNoConverter), m_fromCodePage(kNoConverter) {}
-
-Cp1251::~Cp1251()
+QByteArray Cp1251::encode(const QString &text) const
 {
-    if (m_toCodePage != kNoConverter)
-        iconv_close(m_toCodePage);
-    if (m_fromCodePage != kNoConverter)
-        iconv_close(m_fromCodePage);
+    QByteArray out(text.size(), Qt::Uninitialized);
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        // A pair of surrogates is one character beyond the code page; a lone one is none at all.
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        out[length++] = QChar::isSurrogate(c) ? '?' : byteOf(c);
+    }
+    out.truncate(length);
+    return out;
 }
 
-QByteArray Cp1251::encode(const QString &text)
+QString Cp1251::decode(const char *bytes, qsizetype size) const
 {
-    const QList<uint> wide = text.toUcs4(); // an unpaired surrogate becomes U+FFFD, then "?"
-    std::string out;
-    convert(open(m_toCodePage, kCodePage, kWide), reinterpret_cast<const char *>(wide.data()),
-            static_cast<size_t>(wide.size()) * 4, 4, '?', out);
-    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
-}
-
-QString Cp1251::decode(const char *bytes, qsizetype size)
-{
-    std::u32string out;
-    convert(open(m_fromCodePage, kWide, kCodePage), bytes, static_cast<size_t>(size), 1, U'?', out);
-    return QString::fromUcs4(out.data(), static_cast<qsizetype>(out.size()));
+    QString out(size, Qt::Uninitialized);
+    char16_t *to = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        to[i] = byte < 0x80 ? char16_t(byte) : kUpper[byte - 0x80];
+    }
+    return out;
 }

@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "journalwindow.h"
 #include "menuitem.h"
+#include "outputfile.h"
 #include "recordsmodel.h"
 #include "resultsparser.h"
 #include "testsession.h"
@@ -30,6 +31,16 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// The address sanitizer, as either compiler tells it.
+#ifdef __has_feature
+#if __has_feature(address_sanitizer)
+#define ADDRESS_SANITIZER
+#endif
+#endif
+#ifdef __SANITIZE_ADDRESS__
+#define ADDRESS_SANITIZER
+#endif
 
 using Action = CommandLine::Action;
 
@@ -94,13 +105,12 @@ QString namesHere()
     return QDir().entryList(all, QDir::Name).join(' ');
 }
 
-// The program itself, in the working directory, with its arguments as bytes: its status, and
-// what it wrote to standard error. Its standard output is appended to `output`. `environment`
-// holds "NAME=VALUE" to set and "-NAME" to take away.
-std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
-                                      const QString &errors,
-                                      const QByteArray &binary = MOUSE_TUTOR_BINARY,
-                                      const QStringList &environment = {})
+// The program itself started in the working directory, with its arguments as bytes, its
+// standard output appended to `output` and its standard error in `errors`; -1 when it could not
+// be. `environment` holds "NAME=VALUE" to set and "-NAME" to take away.
+pid_t startProgram(const QStringList &arguments, const QString &output, const QString &errors,
+                   const QByteArray &binary = MOUSE_TUTOR_BINARY,
+                   const QStringList &environment = {})
 {
     QByteArrayList variables;
     for (char **variable = environ; *variable; ++variable)
@@ -129,14 +139,46 @@ std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QStrin
                                      O_WRONLY | O_CREAT | O_APPEND, 0666);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, FilePath::encode(errors).constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    pid_t child = 0;
-    int status = -1;
-    if (::posix_spawn(&child, binary.constData(), &actions, nullptr, argv.data(), envp.data()) !=
-            0 ||
-        ::waitpid(child, &status, 0) != child)
-        status = -1;
+    // With nothing open but those three, as from a shell, whatever the test was started with.
+    for (const QString &name : QDir("/proc/self/fd").entryList(QDir::Files | QDir::System)) {
+        const int fd = name.toInt();
+        if (fd > STDERR_FILENO && ::fcntl(fd, F_GETFD) >= 0)
+            posix_spawn_file_actions_addclose(&actions, fd);
+    }
+    // Ended by the signals a person sends, whatever the test was started with.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t usual;
+    sigemptyset(&usual);
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM})
+        sigaddset(&usual, signal);
+    posix_spawnattr_setsigdefault(&attributes, &usual);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t child = -1;
+    if (::posix_spawn(&child, binary.constData(), &actions, &attributes, argv.data(),
+                      envp.data()) != 0)
+        child = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errors)};
+    return child;
+}
+
+// Its status once it has ended (128 and the signal's number when a signal ended it), and what
+// it wrote to standard error.
+std::pair<int, QByteArray> endOf(pid_t child, const QString &errors)
+{
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return {-1, readFile(errors)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readFile(errors)};
+}
+
+std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QString &output,
+                                      const QString &errors,
+                                      const QByteArray &binary = MOUSE_TUTOR_BINARY,
+                                      const QStringList &environment = {})
+{
+    return endOf(startProgram(arguments, output, errors, binary, environment), errors);
 }
 
 // A device that takes at most a few kilobytes a call, as a pipe may.
@@ -173,10 +215,15 @@ private slots:
     void exportWithoutWindow();
     void journalHandedOver_data();
     void journalHandedOver();
+    void shortOfResources_data();
+    void shortOfResources();
+    void exportEndedBySignal_data();
+    void exportEndedBySignal();
     void withoutScreen_data();
     void withoutScreen();
     void longNamesReadWhole();
     void csvWrittenInPiecesAsInOne();
+    void outputWrittenByName();
     void journalWindowKeepsItsFiles();
 
 private:
@@ -342,11 +389,13 @@ void CommandLineTest::exportWithoutWindow_data()
 {
     // In a fresh working directory, each step of `setup` makes a file ("res NAME" kResults,
     // "more NAME N" N more records, "old NAME" a line "old", "link NAME TO", "hard NAME TO",
-    // "mkdir NAME", "fifo NAME", "chmod NAME MODE") or sets the program's "umask MODE" or
-    // "limit BYTES" of file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs, its
-    // standard output appended to `output`. Each of `checks` holds then: "csv NAME FILE" (NAME
-    // holds the CSV of FILE), "res NAME", "old NAME", "mode NAME MODE", "link NAME", "char
-    // NAME", "fifo NAME", "only NAMES..." (the folder holds these: nothing left behind).
+    // "mkdir NAME", "sticky NAME" a folder as /tmp is, "fifo NAME", "chmod NAME MODE", "owner
+    // NAME UID" a file of another user) or sets the program's "umask MODE" or "limit BYTES" of
+    // file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs, its standard output
+    // appended to `output`. Each of `checks` holds then: "csv NAME FILE" (NAME holds the CSV of
+    // FILE), "res NAME", "old NAME", "mode NAME MODE", "link NAME", "char NAME", "fifo NAME",
+    // "only NAMES..." (the folder holds these: nothing left behind), "none PATTERN" (nothing in
+    // its folder is named so).
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("output");
@@ -359,6 +408,7 @@ void CommandLineTest::exportWithoutWindow_data()
     const QStringList res{"res res.txt"};
     const QStringList args{"out.csv", "res.txt"};
     const QString skip = skipped("res.txt");
+    const QString partial = "out.csv: таблица не записана: не все файлы удалось прочитать\n";
     // clang-format off
     QTest::newRow("a file") << res << args << out << 0 << skip << QStringList{"csv out.csv res.txt", "only out.csv res.txt"};
     QTest::newRow("a file replaced, its mode kept") << res + QStringList{"old out.csv", "chmod out.csv 604"} << args << out << 0 << skip
@@ -386,19 +436,39 @@ void CommandLineTest::exportWithoutWindow_data()
                                          << "out.csv: не удалось создать файл: канал никто не читает\n" << QStringList{"fifo out.csv"};
     QTest::newRow("OUT a folder") << res + QStringList{"mkdir sub"} << QStringList{"sub", "res.txt"} << out << 1
                                   << "sub: не удалось создать файл: под этим именем находится папка\n" << QStringList{"only res.txt sub"};
+    // A link in a shared folder (sticky and writable by all) is followed only when it is the
+    // user's or the folder owner's, wherever it stands in the name: one a pupil planted there
+    // is refused, as the system refuses it to a shell.
+    const QString planted = ": таблица не записана: это ссылка, которую в общей папке оставил другой пользователь\n";
+    const QStringList share = res + QStringList{"old other.csv", "mkdir sub", "sticky share"};
+    QTest::newRow("a link planted in a shared folder") << share + QStringList{"link share/class.csv ../other.csv", "owner share/class.csv 4242"}
+                                                       << QStringList{"share/class.csv", "res.txt"} << out << 2 << "share/class.csv" + planted
+                                                       << QStringList{"old other.csv", "none share/class.csv.*"};
+    QTest::newRow("a planted link to a folder on the way") << share + QStringList{"link share/sub ../sub", "owner share/sub 4242"}
+                                                           << QStringList{"share/sub/class.csv", "res.txt"} << out << 2 << "share/sub/class.csv" + planted
+                                                           << QStringList{"none sub/class.csv"};
+    QTest::newRow("the user's own link in a shared folder") << share + QStringList{"link share/class.csv ../other.csv"}
+                                                            << QStringList{"share/class.csv", "res.txt"} << out << 0 << skip
+                                                            << QStringList{"csv other.csv res.txt", "link share/class.csv"};
+    QTest::newRow("a link of the shared folder's owner") << share + QStringList{"owner share 4242", "link share/class.csv ../other.csv", "owner share/class.csv 4242"}
+                                                         << QStringList{"share/class.csv", "res.txt"} << out << 0 << skip
+                                                         << QStringList{"csv other.csv res.txt"};
     // More than the writer's buffer: the first write fails, the old file stays, the new goes.
     QTest::newRow("write fails") << res + QStringList{"more res.txt 40000", "old out.csv", "limit 100000"} << args << out << 1
                                  << skip + "out.csv: не удалось записать файл: файл слишком большой\n" << QStringList{"old out.csv", "only out.csv res.txt"};
-    QTest::newRow("FILE a folder") << QStringList{"mkdir sub"} << QStringList{"out.csv", "sub"} << out << 1 << "sub: это папка, а не файл\n"
-                                   << QStringList{"only out.csv sub"};
-    QTest::newRow("FILE missing") << res << QStringList{"out.csv", "нет.txt", "res.txt"} << out << 1 << "нет.txt: файл не найден\n" + skip
-                                  << QStringList{"csv out.csv res.txt"};
+    // A table without a file's records is not written: an old one stays, a stream has the rest.
+    QTest::newRow("FILE a folder") << QStringList{"mkdir sub"} << QStringList{"out.csv", "sub"} << out << 1 << "sub: это папка, а не файл\n" + partial
+                                   << QStringList{"only sub"};
+    QTest::newRow("FILE missing, the old CSV kept") << res + QStringList{"old out.csv"} << QStringList{"out.csv", "нет.txt", "res.txt"} << out << 1
+                                                    << "нет.txt: файл не найден\n" + skip + partial << QStringList{"old out.csv", "only out.csv res.txt"};
+    QTest::newRow("FILE missing, to standard output") << res << QStringList{"-", "нет.txt", "res.txt"} << out << 1 << "нет.txt: файл не найден\n" + skip
+                                                      << QStringList{"csv @/stdout res.txt"};
     // Names are bytes: on standard error too, but for control characters.
     QTest::newRow("Windows-1251 names") << QStringList{"mkdir " + kClass, "res " + kClass + "/res.txt"}
                                         << QStringList{kClass + "/out.csv", kClass + "/res.txt"} << out << 0 << skipped(kClass + "/res.txt")
                                         << QStringList{"csv " + kClass + "/out.csv " + kClass + "/res.txt"};
-    QTest::newRow("line feed in a name") << res << QStringList{"out.csv", "a\nb.txt", "res.txt"} << out << 1 << "a\\x0Ab.txt: файл не найден\n" + skip
-                                         << QStringList{"csv out.csv res.txt"};
+    QTest::newRow("line feed in a name") << res << QStringList{"-", "a\nb.txt", "res.txt"} << out << 1 << "a\\x0Ab.txt: файл не найден\n" + skip
+                                         << QStringList{"csv @/stdout res.txt"};
     // clang-format on
 }
 
@@ -436,6 +506,12 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(::mkfifo(name, 0666) == 0);
         else if (words[0] == "full")
             QVERIFY(WorkFolder::makeFullDevice(name));
+        else if (words[0] == "sticky")
+            QVERIFY(::mkdir(name, 0700) == 0 && ::chmod(name, 01777) == 0);
+        else if (words[0] == "owner" && ::geteuid() != 0)
+            QSKIP("a file of another user is made by root alone");
+        else if (words[0] == "owner")
+            QVERIFY(::lchown(name, uid_t(words[2].toUInt()), gid_t(-1)) == 0);
         else if (words[0] == "chmod")
             QVERIFY(::chmod(name, mode_t(words[2].toInt(nullptr, 8))) == 0);
         else if (words[0] == "umask")
@@ -474,6 +550,12 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(S_ISFIFO(file.st_mode));
         else if (what == "only")
             QCOMPARE(namesHere(), words.join(' ').trimmed());
+        else if (what == "none") // not even a new file of that name
+            QVERIFY2(
+                QDir(QFileInfo(words[0]).path())
+                    .entryList({QFileInfo(words[0]).fileName()}, QDir::AllEntries | QDir::System)
+                    .isEmpty(),
+                qPrintable(words[0]));
     }
 }
 
@@ -566,6 +648,127 @@ void CommandLineTest::journalHandedOver()
         QCOMPARE(readFile("course.out").isEmpty(), status == 2);
     }
     QCOMPARE(readFile("res.txt"), kResults);
+}
+
+void CommandLineTest::shortOfResources_data()
+{
+    // The course or the journal started by a shell after `limits`, with res.txt of kResults (or
+    // of `names` different names): its status, its standard error ("*" for any text) and the
+    // names in the folder after it, with "csv NAME" the CSV of res.txt and "rows NAME N" its
+    // rows. @ is the folder elsewhere that holds standard output.
+    QTest::addColumn<bool>("course");
+    QTest::addColumn<QString>("limits");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("names");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors");
+    QTest::addColumn<QStringList>("checks");
+    const QStringList out = {"--export", "out.csv", "res.txt"};
+    const QString many = "программа открыла слишком много файлов";
+    const QString descriptors =
+        "mouse-tutor: слишком мало свободных дескрипторов файлов: *, а окну нужно не меньше 64 "
+        "(их число ограничивает ulimit -n)\n";
+    const QString memory =
+        "mouse-tutor: не хватает памяти, чтобы открыть окно: нужно ещё не меньше 64 МБ "
+        "(память может ограничивать ulimit -v)\n";
+    // clang-format off
+    QTest::newRow("export, 4 descriptors") << false << "ulimit -n 4" << out << 0 << 1 << "out.csv: не удалось создать файл: " + many + "\n"
+                                           << QStringList{"only res.txt"};
+    QTest::newRow("export, 5 descriptors") << false << "ulimit -n 5" << out << 0 << 1
+                                           << "res.txt: " + many + "\nout.csv: таблица не записана: не все файлы удалось прочитать\n"
+                                           << QStringList{"only res.txt"};
+    QTest::newRow("export to standard output, 4 descriptors") << false << "ulimit -n 4" << QStringList{"--export", "-", "res.txt"} << 0 << 0
+                                                              << skipped("res.txt") << QStringList{"csv @/stdout", "only res.txt"};
+    // With standard error closed, the new file would take its number and the diagnostics.
+    QTest::newRow("export, standard error closed") << false << "mkdir sub; exec 2>&-" << QStringList{"--export", "sub/out.csv", "res.txt"} << 0 << 0 << ""
+                                                   << QStringList{"csv sub/out.csv", "only res.txt sub"};
+    QTest::newRow("export of many names in little memory") << false << "ulimit -v 110000" << out << 300000 << 0 << ""
+                                                           << QStringList{"rows out.csv 300000"};
+    QTest::newRow("journal, 10 descriptors") << false << "ulimit -n 10" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
+    QTest::newRow("journal, 40 descriptors") << false << "ulimit -n 40" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
+    QTest::newRow("journal, little memory") << false << "ulimit -v 120000" << QStringList() << 0 << 1 << memory << QStringList{"only res.txt"};
+    QTest::newRow("course, 10 descriptors") << true << "ulimit -n 10" << QStringList() << 0 << 1 << descriptors << QStringList{"only res.txt"};
+    QTest::newRow("course, little memory") << true << "ulimit -v 120000" << QStringList() << 0 << 1 << memory << QStringList{"only res.txt"};
+    // clang-format on
+}
+
+// Too few descriptors or too little memory: a message in Russian and status 1, never an abort
+// or a crash, and no file left behind.
+void CommandLineTest::shortOfResources()
+{
+    QFETCH(bool, course);
+    QFETCH(QString, limits);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, names);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+    QFETCH(QStringList, checks);
+#ifdef ADDRESS_SANITIZER
+    // Its run-time wants address space and descriptors of its own.
+    if (limits.startsWith("ulimit -v") ||
+        (limits.startsWith("ulimit -n") && limits.section(' ', 2, 2).toInt() < 10))
+        QSKIP("the sanitizers cannot work within so tight a limit");
+#endif
+    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QByteArray results = kResults;
+    if (names > 0) {
+        results.clear();
+        for (int name = 0; name < names; ++name)
+            results += "\"N" + QByteArray::number(name) + "\",1,2,3,4,5,6,0.125\r\n";
+    }
+    QVERIFY(writeFile("res.txt", results));
+    QVERIFY(::unlink(QFile::encodeName(place("@/stdout")).constData()) == 0 || errno == ENOENT);
+    // A window that opened after all would wait for ever.
+    const QStringList shell = {"-c", limits + "; exec timeout 60 \"$0\" \"$@\"",
+                               course ? MOUSE_TUTOR_BINARY : MOUSE_TUTOR_JOURNAL_BINARY};
+    const auto [ended, said] =
+        runProgram(shell + arguments, place("@/stdout"), place("@/stderr"), "/bin/sh");
+    const QStringList parts = errors.split('*');
+    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
+                 FilePath::decode(said).endsWith(parts.last()),
+             said.constData());
+    QCOMPARE(ended, status);
+    for (const QString &check : checks) {
+        const QStringList words = place(check).split(' ');
+        if (words[0] == "csv")
+            QCOMPARE(readFile(words[1]), csvOf("res.txt"));
+        else if (words[0] == "rows")
+            QCOMPARE(readFile(words[1]).count('\n') - 1, words[2].toInt());
+        else if (words[0] == "only")
+            QCOMPARE(namesHere(), words.mid(1).join(' '));
+    }
+}
+
+void CommandLineTest::exportEndedBySignal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// An export ended by a signal leaves no new file behind, the old CSV as it was, and ends as the
+// signal ends a program.
+void CommandLineTest::exportEndedBySignal()
+{
+    QFETCH(int, signal);
+    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults) && writeFile("out.csv", "old\n"));
+    // The export waits for the lock this test holds on res.txt, its new file made.
+    const int held = ::open("res.txt", O_RDWR | O_CLOEXEC);
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    QVERIFY(held >= 0 && ::fcntl(held, F_SETLK, &lock) == 0);
+    const auto unlock = qScopeGuard([held] { ::close(held); });
+    const pid_t child = startProgram({"--export", "out.csv", "res.txt"}, place("@/stdout"),
+                                     place("@/stderr"), MOUSE_TUTOR_JOURNAL_BINARY);
+    QTRY_VERIFY(namesHere().contains("out.csv."));
+    QVERIFY(::kill(child, signal) == 0);
+    QCOMPARE(endOf(child, place("@/stderr")).first, 128 + signal);
+    QCOMPARE(namesHere(), "out.csv res.txt");
+    QCOMPARE(readFile("out.csv"), "old\n");
 }
 
 void CommandLineTest::withoutScreen_data()
@@ -665,6 +868,22 @@ void CommandLineTest::csvWrittenInPiecesAsInOne()
     }
     QCOMPARE(device.bytes.size(), whole.size());
     QVERIFY(device.bytes == whole);
+}
+
+// A writer that opens the output by a name of its own (a library that takes a path) writes the
+// new file: the output keeps its old contents until the commit.
+void CommandLineTest::outputWrittenByName()
+{
+    WorkFolder folder;
+    QVERIFY(writeFile("res.txt", kResults) && writeFile("out.xlsx", "old\n"));
+    OutputFile out;
+    QCOMPARE(out.start("res.txt", {"res.txt"}), OutputFile::Opened::Refused);
+    QCOMPARE(out.start("out.xlsx", {"res.txt"}), OutputFile::Opened::Yes);
+    QVERIFY(writeFile(FilePath::decode(out.writingName()), "new\n"));
+    QCOMPARE(readFile("out.xlsx"), "old\n");
+    QVERIFY(out.commit());
+    QCOMPARE(readFile("out.xlsx"), "new\n");
+    QCOMPARE(namesHere(), "out.xlsx res.txt");
 }
 
 // The journal takes a file by the bytes of its name, from a working directory whose name is

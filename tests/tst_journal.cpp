@@ -4,6 +4,7 @@
 #include "journalexport.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "journaloutputs.h"
 #include "journalreport.h"
 #include "journalwindow.h"
 #include "namefold.h"
@@ -27,6 +28,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -36,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 #include <QTranslator>
 #include <QValueAxis>
@@ -90,6 +95,12 @@ QByteArray line(const QString &name, int score, const char *total)
     Cp1251 codePage;
     return "\"" + codePage.encode(name) + "\"," + QByteArray::number(score) + ",10,10,10,0,0," +
            total + "\r\n";
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes,
@@ -267,6 +278,25 @@ bool brokenAtBlanks(const QString &text, const QStringList &lines)
            (at == text.size() || (!lines.isEmpty() && lines.constLast().endsWith(u'…')));
 }
 
+// What pdfinfo and pdftotext read in a PDF file: its pages, and the text of one.
+int pdfPages(const QString &path)
+{
+    QProcess info;
+    info.start("pdfinfo", {path});
+    info.waitForFinished();
+    const QByteArray said = info.readAllStandardOutput();
+    const qsizetype at = said.indexOf("\nPages:");
+    return at < 0 ? -1 : said.mid(at + 7, said.indexOf('\n', at + 1) - at - 7).trimmed().toInt();
+}
+
+QString pdfText(const QString &path, int page)
+{
+    QProcess text;
+    text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
+    text.waitForFinished();
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 } // namespace
 
 class JournalTest : public QObject
@@ -292,6 +322,8 @@ private slots:
     void encodings_data();
     void encodings();
     void windowSortsAndFilters();
+    void copyingSelectedRows_data();
+    void copyingSelectedRows();
     void teacherAtWork();
     void closedFileNotRead();
     void lockWaitShown();
@@ -300,6 +332,8 @@ private slots:
     void hostileNamesShownAsText();
     void report_data();
     void report();
+    void printToFile_data();
+    void printToFile();
     void qtTextsInTheUsersLanguage();
     void niceAxis_data();
     void niceAxis();
@@ -763,6 +797,88 @@ void JournalTest::windowSortsAndFilters()
         QTest::sendKeyEvent(QTest::Click, search, Qt::Key_unknown, letter, Qt::NoModifier);
     QCOMPARE(records->model()->rowCount(), 2);
     QCOMPARE(header->sectionSize(2), 77);
+
+    // A CSV file holds the rows the table shows, in the order it shows them.
+    const QString csv = folder.filePath("shown.csv");
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        records->sortByColumn(RecordsModel::Left, order);
+        QVERIFY(window.saveCsv(JournalWindow::Table::Records, csv));
+        QStringList saved;
+        for (const QByteArray &row : readFile(csv).split('\n').mid(1, 2))
+            saved << QString::fromUtf8(row.split(',').value(2));
+        QCOMPARE(saved.join(' '), cells(records->model(), {0}));
+    }
+    QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
+    QCOMPARE(readFile(csv).count('\n'), 2); // the headings and one pupil
+}
+
+void JournalTest::copyingSelectedRows_data()
+{
+    // Runs of rows selected, "first-last" each; the rows copied, or 0 when a box refuses.
+    QTest::addColumn<QString>("runs");
+    QTest::addColumn<int>("copied");
+    const int most = int(JournalOutputs::kMostCopied);
+    const QString all = QString("0-%1").arg(most);
+    // clang-format off
+    QTest::newRow("two rows apart") << "3-3 0-0" << 2;
+    QTest::newRow("runs that overlap") << "0-9 5-14 14-20" << 21;
+    QTest::newRow("as many as one copy takes") << QString("0-%1").arg(most - 1) << most;
+    QTest::newRow("one more") << all << 0;
+    QTest::newRow("one more, in two runs") << QString("0-9 10-%1").arg(most) << 0;
+    // clang-format on
+}
+
+// Ctrl+C copies each selected row once, in the table's order, counted from the selection's runs
+// rather than row by row; beyond JournalOutputs::kMostCopied rows a box says why not, and the
+// clipboard keeps what it had.
+void JournalTest::copyingSelectedRows()
+{
+    QFETCH(QString, runs);
+    QFETCH(int, copied);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("res.txt");
+    QByteArray lines;
+    for (int row = 0; row <= JournalOutputs::kMostCopied; ++row)
+        lines += "\"N" + QByteArray::number(row) + "\",1,2,3,4,5,6,0.125\r\n";
+    QVERIFY(writeFile(path, lines));
+    JournalWindow window;
+    QVERIFY(openAndRead(window, {path}));
+    auto *records = window.findChild<QTableView *>("records");
+    // Each run in a column of its own, which the selection keeps apart from the others.
+    QItemSelection selection;
+    int column = 0;
+    for (const QString &run : runs.split(' ')) {
+        selection.select(records->model()->index(run.section('-', 0, 0).toInt(), column),
+                         records->model()->index(run.section('-', 1, 1).toInt(), column));
+        ++column;
+    }
+    records->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    QGuiApplication::clipboard()->setText("before");
+    QString said;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            said = box->text();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    QTest::keyClick(records, Qt::Key_C, Qt::ControlModifier);
+    const QString text = QGuiApplication::clipboard()->text();
+    if (copied == 0) {
+        QCOMPARE(said, "Выделено строк: 100\u00A0001. За раз копируется не больше 100\u00A0000 "
+                       "строк: выделите меньше или сохраните таблицу в CSV (меню «Файл»).");
+        QCOMPARE(text, "before");
+        return;
+    }
+    QCOMPARE(said, "");
+    QCOMPARE(text.count('\n'), copied + 1);
+    // In the table's order, from the first row to the last of any run.
+    int last = 0;
+    for (const QString &run : runs.split(' '))
+        last = std::max(last, run.section('-', 1, 1).toInt());
+    QVERIFY(text.section('\n', 1, 1).startsWith("N0\t"));
+    QVERIFY(text.section('\n', copied, copied).startsWith(QString("N%1\t").arg(last)));
 }
 
 // A file named twice is read once. One pupil's attempts are those of the same folded name, not
@@ -1088,29 +1204,33 @@ void JournalTest::report_data()
 {
     QTest::addColumn<int>("tab");
     QTest::addColumn<int>("files");
+    QTest::addColumn<int>("pupils");
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("filesLine");
     // clang-format off
-    QTest::newRow("pupils") << 1 << 1 << "ученики" << "Файл: «res1.txt»";
-    QTest::newRow("records of four files") << 0 << 4 << "записи" << "Файлов: 4";
-    QTest::newRow("the chart's pupils") << 2 << 2 << "ученики" << "Файлы: «res1.txt», «res2.txt»";
+    QTest::newRow("pupils") << 1 << 1 << 40 << "ученики" << "Файл: «res1.txt»";
+    QTest::newRow("records of four files") << 0 << 4 << 40 << "записи" << "Файлов: 4";
+    QTest::newRow("one page of three files") << 0 << 3 << 4 << "записи" << "Файлы: «res1.txt», «res2.txt», «res3.txt»";
+    QTest::newRow("the chart's pupils") << 2 << 2 << 40 << "ученики" << "Файлы: «res1.txt», «res2.txt»";
     // clang-format on
 }
 
 // The report of the tab shown, saved as a PDF: the files and the date in its title, the header
 // on every page, every row once, and each name as typed (markup, repeated blanks, a name of a
-// hundred letters, a word too long for any column), broken only at its blanks.
+// hundred letters, a word too long for any column), broken only at its blanks. The PDF has the
+// report's pages, the last row on the last.
 void JournalTest::report()
 {
     QFETCH(int, tab);
     QFETCH(int, files);
+    QFETCH(int, pupils);
     QFETCH(QString, subject);
     QFETCH(QString, filesLine);
     QStringList names = {"<b>Жирный</b>  A&amp;B   &lt;i&gt;", "  Два  пробела ",
                          "Александра Константиновна Преображенская-Святополк-Мирская Иоанна "
                          "Владимировна Вознесенская",
                          QString(150, u'Ж')};
-    while (names.size() < 40)
+    while (names.size() < pupils)
         names << QString("Ученик %1").arg(names.size());
     QTemporaryDir folder;
     QStringList paths;
@@ -1132,16 +1252,22 @@ void JournalTest::report()
     QVERIFY2(title.value(2).contains(
                  QLocale(QLocale::Russian).toString(QDate::currentDate(), "d MMMM yyyy")),
              qPrintable(title.value(2)));
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    QVERIFY(report.writePdf(pdf));
-    QVERIFY(pdf.data().startsWith("%PDF"));
-    QVERIFY(report.pageCount() >= 2);
+    QFile pdf(folder.filePath("report.pdf"));
+    QVERIFY(pdf.open(QIODevice::WriteOnly) && report.writePdf(pdf));
+    pdf.close();
+    QCOMPARE(report.pageCount() >= 2, pupils > 10);
+    QCOMPARE(pdfPages(pdf.fileName()), report.pageCount());
+    const QString last = pdfText(pdf.fileName(), report.pageCount());
+    const QString lastName = report.page(report.pageCount() - 1).back().front().front();
+    QVERIFY2(last.contains(lastName) &&
+                 last.contains(QString("стр. %1 из %1").arg(report.pageCount())),
+             qPrintable(last));
+    // Asked every so many rows, a small table is done before it is asked.
     JournalReport stopped = window.report();
     stopped.setProgress([](qint64, qint64) { return false; });
     QBuffer nothing;
     nothing.open(QIODevice::WriteOnly);
-    QVERIFY(!stopped.writePdf(nothing) && stopped.stopped());
+    QCOMPARE(!stopped.writePdf(nothing) && stopped.stopped(), pupils > 10);
 
     int row = 0;
     bool wrapped = false;
@@ -1160,6 +1286,79 @@ void JournalTest::report()
     }
     QCOMPARE(row, shown->rowCount());
     QVERIFY(wrapped);
+}
+
+void JournalTest::printToFile_data()
+{
+    // The file the print dialog was told to print to: the results file itself, a link to it, a
+    // new file, or a link to a file that a user other than this one planted in a shared folder
+    // (sticky and writable by all, as /tmp); the pages asked for (0 and 0 for all). Then the
+    // pages the PDF holds, or why nothing was written.
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("pages"); // -1: as many as the report has
+    QTest::addColumn<QString>("problem");
+    const QString read = "это файл результатов, из которого читаются записи";
+    // clang-format off
+    QTest::newRow("the results file") << "res.txt" << 0 << 0 << 0 << read;
+    QTest::newRow("a link to it") << "link.pdf" << 0 << 0 << 0 << read;
+    QTest::newRow("a new file, all pages") << "new.pdf" << 0 << 0 << -1 << "";
+    QTest::newRow("a new file, pages 2 to 3") << "new.pdf" << 2 << 3 << 2 << "";
+    QTest::newRow("a planted link") << "share/class.pdf" << 0 << 0 << 0
+                                    << "это ссылка, которую в общей папке оставил другой пользователь";
+    // clang-format on
+}
+
+// A print to a file is written as a PDF saved is, never by the printer itself: on the pages
+// the dialog set up, whole, and never over a results file by any name.
+void JournalTest::printToFile()
+{
+    QFETCH(QString, target);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, pages);
+    QFETCH(QString, problem);
+    QTemporaryDir folder;
+    const QString results = folder.filePath("res.txt");
+    QByteArray lines;
+    for (int pupil = 0; pupil < 150; ++pupil)
+        lines += line(QString("Ученик %1").arg(pupil), 1, "2.5");
+    QVERIFY(writeFile(results, lines));
+    QVERIFY(QFile::link(results, folder.filePath("link.pdf")));
+    const QString other = folder.filePath("other.pdf");
+    QVERIFY(writeFile(other, "other"));
+    if (target.startsWith("share/")) {
+        if (::geteuid() != 0)
+            QSKIP("a link of another user is made by root alone");
+        const QByteArray share = QFile::encodeName(folder.filePath("share"));
+        const QByteArray link = share + "/class.pdf";
+        QVERIFY(::mkdir(share, 0700) == 0 && ::chmod(share, 01777) == 0);
+        QVERIFY(::symlink("../other.pdf", link) == 0 && ::lchown(link, 4242, 4242) == 0);
+    }
+    JournalWindow window;
+    QVERIFY(openAndRead(window, {results}));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath(target));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setFromTo(from, to);
+    const QString said = window.findChild<JournalOutputs *>()->print(printer);
+    QCOMPARE(readFile(results), lines);
+    QCOMPARE(readFile(other), QByteArray("other"));
+    if (!problem.isEmpty()) {
+        QCOMPARE(said, "Не удалось сохранить файл " + folder.filePath(target) + ": " + problem);
+        return;
+    }
+    QCOMPARE(said, "");
+    JournalReport report = window.report();
+    report.layOut(printer);
+    QVERIFY(report.pageCount() >= 4);
+    QCOMPARE(pdfPages(folder.filePath(target)), pages < 0 ? report.pageCount() : pages);
+    QVERIFY(
+        pdfText(folder.filePath(target), 1)
+            .contains(QString("стр. %1 из %2").arg(from > 0 ? from : 1).arg(report.pageCount())));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 4); // no new file left behind
 }
 
 // Qt's own texts in the user's language, loaded as main() loads them.

@@ -1,4 +1,5 @@
 #include "appendfailure.h"
+#include "cp1251.h"
 #include "filepath.h"
 #include "linelog.h"
 #include "lockholder.h"
@@ -20,6 +21,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 #include <cstring>
+#include <iconv.h>
 #include <unistd.h>
 
 namespace {
@@ -112,6 +114,7 @@ private slots:
     void lockHeldByAnotherProgram();
     void programsAppendWholeLines();
     void pathsAreBytes();
+    void codePageAgainstTheCLibrary();
     void systemErrorsInRussian();
 };
 
@@ -446,6 +449,64 @@ void ResultsFileTest::pathsAreBytes()
             else
                 QVERIFY(!shown[i].isLowSurrogate());
         }
+    }
+}
+
+// The code page's own table against the C library's converter: every byte read, every character
+// of the Basic Multilingual Plane written, and random text with pairs of surrogates and lone
+// ones, each of which is one character the code page lacks.
+void ResultsFileTest::codePageAgainstTheCLibrary()
+{
+    const Cp1251 codePage;
+    const iconv_t toText = iconv_open("UTF-32LE", "CP1251");
+    const iconv_t toBytes = iconv_open("CP1251", "UTF-32LE");
+    QVERIFY(toText != iconv_t(-1) && toBytes != iconv_t(-1));
+    const auto closing = qScopeGuard([&] {
+        iconv_close(toText);
+        iconv_close(toBytes);
+    });
+    // One unit through the C library: its result, or "?" where it has none.
+    const auto convert = [](iconv_t converter, const char *unit, size_t size, size_t width) {
+        char out[4] = {};
+        char *in = const_cast<char *>(unit), *to = out;
+        size_t left = size, room = sizeof out;
+        return iconv(converter, &in, &left, &to, &room) == size_t(-1) ? QByteArray("?")
+                                                                      : QByteArray(out, width);
+    };
+    QString read;
+    QString text;
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = char(byte);
+        read += codePage.decode(&c, 1);
+        const QByteArray wide = convert(toText, &c, 1, 4);
+        text += wide == "?" ? QStringLiteral("?")
+                            : QString::fromUcs4(reinterpret_cast<const char32_t *>(wide.data()), 1);
+    }
+    QCOMPARE(read, text);
+    // As the C library wrote text: each character as its code point, a lone surrogate as
+    // U+FFFD.
+    const auto model = [&](const QString &text) {
+        QByteArray bytes;
+        for (const uint character : text.toUcs4())
+            bytes += convert(toBytes, reinterpret_cast<const char *>(&character), 4, 1);
+        return bytes;
+    };
+    QByteArray written;
+    QByteArray expected;
+    for (uint character = 0; character < 0x10000; ++character) {
+        written += codePage.encode(QString(QChar(character)));
+        expected += model(QString(QChar(character)));
+    }
+    QCOMPARE(written, expected);
+    QRandomGenerator random(20250301);
+    const char32_t pick[] = {U'a', U'Ё', U'я', U'№', U'€', U'ü', U'王', U'😀', 0xD800, 0xDC00};
+    for (int round = 0; round < 2000; ++round) {
+        text.clear();
+        for (int i = random.bounded(8); i > 0; --i) {
+            const char32_t character = pick[random.bounded(int(std::size(pick)))];
+            text += character > 0xFFFF ? QString::fromUcs4(&character, 1) : QChar(uint(character));
+        }
+        QCOMPARE(codePage.encode(text), model(text));
     }
 }
 

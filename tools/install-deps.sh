@@ -18,7 +18,7 @@ packages=(
     fonts-urw-base35        # Z003, a chancery italic with Cyrillic
     fonts-sil-andika        # Andika, a clear rounded face with Cyrillic
     xvfb xauth imagemagick  # screenshots under a virtual X server
-    poppler-utils           # pdftoppm: the screenshot of the journal's printed report
+    poppler-utils           # pdftoppm: the screenshot of the printed report; pdfinfo, pdftotext: its tests
     unzip                   # the tests read the journal's workbook back
     clang libclang-rt-dev   # the fuzz target and the sanitizer build
 )
