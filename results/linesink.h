@@ -17,12 +17,14 @@ struct LinePlace
 };
 
 // One line read as a record: the name's bytes in the code page, the six scores and the total
-// exactly as written.
+// exactly as written; and the whole line's bytes, its line end included, where the reader holds
+// them in one piece (empty where the line straddles two reads).
 struct LineRecord
 {
     std::string_view name;
     std::array<qint16, 6> scores{};
     double total = 0;
+    std::string_view bytes;
 };
 
 // The start of a skipped line as its bytes, without its line end: at most kKept bytes, so that
