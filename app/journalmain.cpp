@@ -29,7 +29,10 @@ int main(int argc, char *argv[])
         QFile errors;
         if (!errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
             return JournalExport::FileUnreadable;
-        return JournalExport::run(command.journalFiles, command.exportPath, errors);
+        return JournalExport::run(command.journalFiles, command.exportPath, errors,
+                                  command.period
+                                      ? JournalPeriod::between(command.since, command.until)
+                                      : JournalPeriod());
     }
     default:
         return CommandLine::print(command);
@@ -43,6 +46,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("ru.mouse_tutor.MouseTutor.Journal"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/journal/toymouse.ico")));
     JournalWindow journal;
+    if (command.period)
+        journal.setPeriod(command.since, command.until);
     journal.openFiles(command.journalFiles);
     journal.show();
     return QApplication::exec();

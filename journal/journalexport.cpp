@@ -5,6 +5,7 @@
 #include "csvwriter.h"
 #include "filefollower.h"
 #include "filepath.h"
+#include "recorddates.h"
 #include "recordscsv.h"
 #include "resultsparser.h"
 
@@ -24,8 +25,10 @@ void report(QIODevice &errors, const QString &name, const QString &what)
 class ExportSink : public FileFollower::Sink
 {
 public:
-    ExportSink(CsvWriter &csv, const QString &file, QIODevice &errors)
-        : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors)
+    ExportSink(CsvWriter &csv, const QString &file, QIODevice &errors, RecordDates &dates,
+               const JournalPeriod &period)
+        : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors),
+          m_dates(dates), m_period(period)
     {
     }
 
@@ -36,8 +39,20 @@ public:
 
     void record(const LinePlace &place, const LineRecord &record) override
     {
-        RecordsCsv::writeRow(
-            m_csv, {m_file, place.number, nameField(record.name), record.scores, record.total});
+        JournalRecord dated;
+        QByteArray when;
+        std::string_view host;
+        if (const auto stamp = m_dates.record(place, record.bytes)) {
+            dated.dating = JournalRecord::Dating::Exact;
+            dated.when = stamp->seconds;
+            dated.utcOffset = stamp->utcOffset;
+            when = RecordsModel::isoWhen(dated);
+            host = stamp->host == "-" ? std::string_view() : stamp->host;
+        }
+        if (!m_period.contains(dated))
+            return;
+        RecordsCsv::writeRow(m_csv, {m_file, place.number, nameField(record.name), record.scores,
+                                     record.total, when, hostField(host)});
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
@@ -45,6 +60,15 @@ public:
     }
 
 private:
+    const QByteArray &hostField(std::string_view bytes)
+    {
+        const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+        auto found = m_hosts.find(key);
+        if (found == m_hosts.end())
+            found = m_hosts.insert(QByteArray(bytes.data(), qsizetype(bytes.size())),
+                                   CsvWriter::textField(QString::fromUtf8(key)));
+        return found.value();
+    }
     const QByteArray &nameField(std::string_view bytes)
     {
         const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
@@ -65,12 +89,15 @@ private:
     // come before its encoding is found.
     TextEncoding m_encoding = TextEncoding::Cp1251;
     QHash<QByteArray, QByteArray> m_names;
+    RecordDates &m_dates;
+    const JournalPeriod &m_period;
+    QHash<QByteArray, QByteArray> m_hosts;
 };
 
 } // namespace
 
 JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
-                                         QIODevice &errors)
+                                         QIODevice &errors, const JournalPeriod &period)
 {
     CsvFile out;
     switch (out.start(csvPath, files)) {
@@ -89,8 +116,12 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
     // A file named twice, by whatever path or link, is read once.
     for (const QString &file : FilePath::withoutRepeats(files)) {
         FileFollower follower(file);
-        ExportSink sink(csv, file, errors);
-        if (follower.poll(sink) != FileFollower::State::Read) {
+        RecordDates dates(file);
+        dates.look();
+        ExportSink sink(csv, file, errors, dates, period);
+        const FileFollower::State state = follower.poll(sink);
+        dates.lateDates();
+        if (state != FileFollower::State::Read) {
             report(errors, file, follower.problem());
             status = FileUnreadable;
         }

@@ -20,6 +20,10 @@ public:
     {
         return m_blocks[size_t(index >> kBlockBits)][size_t(index & (kBlockSize - 1))];
     }
+    JournalRecord &at(qsizetype index)
+    {
+        return m_blocks[size_t(index >> kBlockBits)][size_t(index & (kBlockSize - 1))];
+    }
 
     void append(const std::vector<JournalRecord> &records);
     void erase(qsizetype index);
@@ -34,10 +38,6 @@ private:
     };
     using Block = std::unique_ptr<JournalRecord[], BlockDeleter>;
 
-    JournalRecord &at(qsizetype index)
-    {
-        return m_blocks[size_t(index >> kBlockBits)][size_t(index & (kBlockSize - 1))];
-    }
     void shrinkTo(qsizetype size);
 
     std::vector<Block> m_blocks;
