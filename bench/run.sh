@@ -49,8 +49,9 @@ bench_append() {
 # The journal: a million records from opening to all of them in the table, with the memory
 # above the idle journal; the cost of one appended line at the end of that file and of an
 # empty one; a letter typed into the search field over those records and taken out again; and
-# a file with the largest and the smallest total from opening to its chart drawn; and a million
-# long damaged lines, listed with their starts, within the memory of a million records.
+# a file with the largest and the smallest total from opening to its chart drawn; a million
+# long damaged lines, listed with their starts, within the memory of a million records; and the
+# million records with their dates file against without it.
 bench_journal() {
     local status=0
     "$build/bench/bench_results" generate "$work/journal.txt" 1000000
@@ -59,6 +60,9 @@ bench_journal() {
     "$build/bench/bench_journal" search "$work/journal.txt" || status=1
     "$build/bench/bench_journal" total || status=1
     "$build/bench/bench_journal" damaged 1000000 || status=1
+    "$build/bench/bench_results" date "$work/journal.txt"
+    "$build/bench/bench_journal" dated "$work/journal.txt" 1000000 || status=1
+    rm -f "$work/journal.txt.dates"
     return $status
 }
 
@@ -86,7 +90,13 @@ bench_export() {
     [ "$rows" -eq $lines ] && [ "$ours" -lt "$calc" ]
 }
 
-steps=(startup results append journal export)
+# Twenty programs appending to one results file for twenty seconds: no record lost or doubled,
+# each program's in its order, and each record dated once.
+bench_writers() {
+    "$build/bench/bench_results" writers "$work/shared.txt" 20 20
+}
+
+steps=(startup results append journal export writers)
 
 failed=0
 for step in "${steps[@]}"; do

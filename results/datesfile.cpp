@@ -5,6 +5,7 @@
 #include "systemerror.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -65,52 +66,57 @@ constexpr int daysInMonth(qint64 year, int month)
     return month == 2 && leapYear(year) ? 29 : kDays[month - 1];
 }
 
-// Exactly `count` decimal digits at `at`, as a number; -1 otherwise.
-int digits(std::string_view text, size_t at, size_t count)
+// Two decimal digits at `at`, as a number; -1 otherwise.
+int twoDigits(const char *at)
 {
-    if (at + count > text.size())
-        return -1;
-    int value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
+    const unsigned tens = unsigned(at[0] - '0');
+    const unsigned ones = unsigned(at[1] - '0');
+    return tens < 10 && ones < 10 ? int(tens * 10 + ones) : -1;
 }
 
-// A count as the course writes it: decimal digits without a sign or leading zeros, at most
-// `limit`.
-std::optional<qint64> count(std::string_view text, qint64 limit)
+// A count as the course writes it from `at` up to the next space: decimal digits without a
+// sign or leading zeros, at most `limit`. The place after the space, or npos.
+size_t countField(std::string_view text, size_t at, qint64 limit, qint64 &value)
 {
-    if (text.empty() || text.size() > 19 || (text.size() > 1 && text[0] == '0'))
-        return {};
-    qint64 value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return {};
-        value = value * 10 + (c - '0');
+    const size_t start = at;
+    quint64 number = 0;
+    for (; at < text.size() && text[at] != ' '; ++at) {
+        const unsigned digit = unsigned(text[at] - '0');
+        if (digit >= 10 || at - start >= 19)
+            return std::string_view::npos;
+        number = number * 10 + digit;
     }
-    if (value > limit)
-        return {};
-    return value;
+    if (at == start || at == text.size() || (text[start] == '0' && at - start > 1) ||
+        number > quint64(limit))
+        return std::string_view::npos;
+    value = qint64(number);
+    return at + 1;
 }
 
-std::optional<quint32> hexCrc(std::string_view text)
+// Each byte's value as a lowercase hex digit, or -1: looked up, as random digits would keep a
+// test for letters mispredicted.
+constexpr std::array<qint8, 256> kHexDigits = [] {
+    std::array<qint8, 256> digits{};
+    digits.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        digits[size_t('0' + i)] = qint8(i);
+    for (int i = 0; i < 6; ++i)
+        digits[size_t('a' + i)] = qint8(10 + i);
+    return digits;
+}();
+
+// Eight lowercase hex digits.
+std::optional<quint32> hexCrc(const char *text)
 {
-    if (text.size() != 8)
-        return {};
     quint32 value = 0;
-    for (char c : text) {
-        int nibble = 0;
-        if (c >= '0' && c <= '9')
-            nibble = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            nibble = c - 'a' + 10;
-        else
-            return {};
-        value = value << 4 | quint32(nibble);
+    int invalid = 0;
+    for (int i = 0; i < 8; ++i) {
+        const int digit = kHexDigits[static_cast<unsigned char>(text[i])];
+        invalid |= digit;
+        value = value << 4 | quint32(digit & 0xf);
     }
+    if (invalid < 0)
+        return {};
     return value;
 }
 
@@ -118,18 +124,6 @@ bool hostByte(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
     return byte > 0x20 && byte != 0x7f;
-}
-
-// The field before the next single space, or the rest; the place after its space.
-std::string_view field(std::string_view text, size_t &at)
-{
-    if (at > text.size())
-        return {};
-    const size_t space = text.find(' ', at);
-    const size_t end = space == std::string_view::npos ? text.size() : space;
-    const std::string_view value = text.substr(at, end - at);
-    at = space == std::string_view::npos ? text.size() + 1 : space + 1;
-    return value;
 }
 
 // The computer this program runs on, as the line holds its name.
@@ -219,13 +213,15 @@ std::optional<std::pair<qint64, int>> DatesFile::parseIsoTime(std::string_view t
         text[13] != ':' || text[16] != ':' || (text[19] != '+' && text[19] != '-') ||
         text[22] != ':')
         return {};
-    const int year = digits(text, 0, 4), month = digits(text, 5, 2), day = digits(text, 8, 2);
-    const int hour = digits(text, 11, 2), minute = digits(text, 14, 2),
-              second = digits(text, 17, 2);
-    const int offsetHours = digits(text, 20, 2), offsetMinutes = digits(text, 23, 2);
-    if (year < 0 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) ||
-        hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        offsetHours < 0 || offsetMinutes < 0 || offsetMinutes > 59)
+    const char *const at = text.data();
+    const int century = twoDigits(at), yearOf = twoDigits(at + 2);
+    const int month = twoDigits(at + 5), day = twoDigits(at + 8);
+    const int hour = twoDigits(at + 11), minute = twoDigits(at + 14), second = twoDigits(at + 17);
+    const int offsetHours = twoDigits(at + 20), offsetMinutes = twoDigits(at + 23);
+    const int year = century * 100 + yearOf;
+    if (century < 0 || yearOf < 0 || month < 1 || month > 12 || day < 1 ||
+        day > daysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59 || offsetHours < 0 || offsetMinutes < 0 || offsetMinutes > 59)
         return {};
     const int offset = (offsetHours * 60 + offsetMinutes) * (text[19] == '-' ? -1 : 1);
     if (offset > kMaxUtcOffset || offset < -kMaxUtcOffset)
@@ -266,20 +262,37 @@ QByteArray DatesFile::format(const Line &line)
            QByteArray(line.host.data(), qsizetype(line.host.size())) + '\n';
 }
 
+std::optional<DatesFile::Place> DatesFile::parsePlace(std::string_view text)
+{
+    Place place;
+    size_t at = countField(text, 0, LLONG_MAX / 2, place.offset);
+    if (at != std::string_view::npos)
+        at = countField(text, at, INT_MAX, place.length);
+    if (at == std::string_view::npos || at == text.size() || place.length == 0)
+        return {};
+    return place;
+}
+
 std::optional<DatesFile::Line> DatesFile::parse(std::string_view text)
 {
-    size_t at = 0;
-    const auto offset = count(field(text, at), LLONG_MAX / 2);
-    const auto length = count(field(text, at), INT_MAX);
-    const auto crc = hexCrc(field(text, at));
-    const auto time = parseIsoTime(field(text, at));
-    if (!offset || !length || *length == 0 || !crc || !time || at > text.size())
+    Line line;
+    size_t at = countField(text, 0, LLONG_MAX / 2, line.offset);
+    if (at != std::string_view::npos)
+        at = countField(text, at, INT_MAX, line.length);
+    // The checksum, the time and the computer: 8 + 1 + 25 + 1 bytes, and at least one.
+    if (at == std::string_view::npos || line.length == 0 || text.size() < at + 36 ||
+        text[at + 8] != ' ' || text[at + 34] != ' ')
         return {};
-    const std::string_view host = text.substr(at);
-    if (host.empty() || host.size() > size_t(kMaxHost) ||
-        !std::all_of(host.begin(), host.end(), hostByte))
+    const auto crc = hexCrc(text.data() + at);
+    const auto time = parseIsoTime(text.substr(at + 9, 25));
+    line.host = text.substr(at + 35);
+    if (!crc || !time || line.host.size() > size_t(kMaxHost) ||
+        !std::all_of(line.host.begin(), line.host.end(), hostByte))
         return {};
-    return Line{*offset, *length, *crc, time->first, qint16(time->second), host};
+    line.crc = *crc;
+    line.seconds = time->first;
+    line.utcOffset = qint16(time->second);
+    return line;
 }
 
 QString DatesFile::append(const QByteArray &resultsName, int results, qint64 offset,

@@ -46,6 +46,15 @@ QByteArray format(const Line &line);
 // points into `text`.
 std::optional<Line> parse(std::string_view text);
 
+// Where a line says its record lies, when it starts as the course writes a line, whatever
+// follows: a line whose end was damaged still tells that a record was written there.
+struct Place
+{
+    qint64 offset = 0;
+    qint64 length = 0;
+};
+std::optional<Place> parsePlace(std::string_view text);
+
 // "2026-12-08T10:15:02+03:00": the local time `utcOffset` minutes east of UTC.
 QByteArray isoTime(qint64 seconds, int utcOffset);
 // The seconds since 1970 and the offset of a time in that very form.

@@ -160,7 +160,7 @@ void RecordDates::scan()
     const size_t cuts = m_cuts.size();
     m_scanLines->rewind();
     while (!m_useless && m_scanLines->next(m_dates.fd(), m_datesSize, text, at)) {
-        const auto line = DatesFile::parse(text);
+        const auto line = DatesFile::parsePlace(text);
         if (!line)
             continue;
         if (line->offset < m_maxEnd)

@@ -21,10 +21,10 @@
 // memory does not grow with either. A line dates the record that starts where it says, and only
 // when the record's length and checksum agree with it too; a line that agrees with nothing dates
 // nothing. A line no longer holds once a later line names a place before its end (the results
-// file was cut and written again: of several lines for one place only the last counts), nor once
-// it names bytes past the end of the results file (the file was cut since). Such later lines
-// are looked for before any line is matched, so that no record gets a date that a line further
-// on takes back.
+// file was cut and written again: of several lines for one place only the last counts; a later
+// line whose end was damaged still names its place), nor once it names bytes past the end of the
+// results file (the file was cut since). Such later lines are looked for before any line is
+// matched, so that no record gets a date that a line further on takes back.
 //
 // A record read before its line was written waits for the line, which then dates it late
 // (lateDates). A dates file that is replaced or cut, or a line that takes back a date already
