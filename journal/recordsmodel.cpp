@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
-#include <QPalette>
 #include <QStyle>
 #include <algorithm>
 #include <array>
@@ -383,14 +382,9 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
         return toolTip(record, column);
-    case Qt::BackgroundRole: {
-        // A new record stands out in a light or a dark scheme alike.
-        if (!isFresh(record))
-            return {};
-        QColor color = QApplication::palette().color(QPalette::Highlight);
-        color.setAlpha(56);
-        return color;
-    }
+    case Qt::BackgroundRole:
+        // A new record stands out, in a light or a dark scheme alike, unlike a selected one.
+        return isFresh(record) ? QVariant(QColor(255, 190, 0, 72)) : QVariant();
     case Qt::DecorationRole:
         if (column != Name || record.doubts == 0)
             return {};

@@ -35,12 +35,13 @@ public:
 
     // After the last line handed out.
     qint64 position() const { return m_position; }
-    // Forgets what was read past that: the file may have changed there since.
+    // Forgets what was read past that: the file may have changed there since. Only a line too
+    // long to be one of ours is not read again from its start, which a file of one endless line
+    // would have read whole at every look.
     void rewind()
     {
-        m_bufferAt = m_position;
+        m_bufferAt = m_overlong ? m_bufferAt + m_end : m_position;
         m_begin = m_end = 0;
-        m_overlong = false;
     }
 
     // The next line that ends before `limit`, without its LF, and where it starts; false when

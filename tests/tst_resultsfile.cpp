@@ -731,6 +731,7 @@ void ResultsFileTest::datesMatchTheirRecords_data()
     QTest::newRow("another file's dates") << all << dateLine(0, record("Катя"), t1) + dateLine(at2, record("Лена"), t2) << QStringList{"1:", "2:", "3:"};
     QTest::newRow("a last line without its end") << all.chopped(2) << dates << QStringList{one, two, "3:"};
     QTest::newRow("no dates file") << all << QByteArray() << QStringList{"1:", "2:", "3:"};
+    QTest::newRow("a line longer than any") << all << QByteArray(200000, 'x') + '\n' + dates << QStringList{one, two, three};
     // clang-format on
     // Lines that straddle the reader's buffers are dated as well.
     QByteArray many, manyDates;
