@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <ctime>
@@ -138,7 +139,8 @@ QByteArray thisHost()
 // The local time now, as the computer's clock and time zone give it.
 std::pair<qint64, int> localNow()
 {
-    const time_t now = ::time(nullptr);
+    // The system's clock as it is, not time()'s coarser one, which may lag a second behind.
+    const time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     struct tm local = {};
     if (!::localtime_r(&now, &local))
         return {qint64(now), 0};

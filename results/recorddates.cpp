@@ -151,9 +151,7 @@ void RecordDates::startOver()
     m_late.clear();
 }
 
-// Reads the lines written since the last scan for those that void earlier ones, then voids the
-// lines that name bytes past the end of the results file as it is now: the dates file is read
-// first, so that every line in it was written after its record.
+// Reads the lines written since the last scan for those that void earlier ones.
 void RecordDates::scan()
 {
     std::string_view text;
@@ -169,11 +167,6 @@ void RecordDates::scan()
         m_maxEnd = line->offset + line->length;
     }
     m_scanned = m_scanLines->position();
-    struct stat results = {};
-    if (::stat(m_resultsName.constData(), &results) == 0 && m_maxEnd > results.st_size) {
-        addCut(m_scanned, results.st_size);
-        m_maxEnd = results.st_size;
-    }
     const qint64 tail = std::min(kTailCheck, m_scanned);
     m_tail.resize(tail);
     if (tail > 0 && readAt(m_dates.fd(), m_tail.data(), tail, m_scanned - tail) != tail)
@@ -255,8 +248,7 @@ std::optional<RecordDates::Stamp> RecordDates::record(const LinePlace &place,
         if (line.offset > place.start)
             return {};
         m_line.reset();
-        if (line.length != place.end - place.start ||
-            !agrees(place.start, line.length, line.crc, bytes))
+        if (!agrees(place.start, place.end, line, bytes))
             return {};
         return Stamp{line.seconds, line.utcOffset, line.host};
     }
@@ -279,32 +271,36 @@ void RecordDates::matchWaiting()
         return;
     m_waiting.pop_front();
     decide(record.end);
-    if (line.length == record.end - record.start && agrees(record.start, line.length, line.crc, {}))
+    if (agrees(record.start, record.end, line, {}))
         m_late.push_back({record.line, line.seconds, line.utcOffset,
                           QByteArray(line.host.data(), qsizetype(line.host.size()))});
 }
 
-// Whether the record's bytes have the checksum: the bytes as read, or else as the results file
-// holds them now.
-bool RecordDates::agrees(qint64 start, qint64 length, quint32 crc, std::string_view bytes)
+// Whether the line agrees with the record from `start` to `end`: its length, and the checksum of
+// the record's bytes as read, or else as the results file holds them now.
+bool RecordDates::agrees(qint64 start, qint64 end, const DatesFile::Line &line,
+                         std::string_view bytes)
 {
+    if (line.length != end - start)
+        return false;
     if (!bytes.empty())
-        return qint64(bytes.size()) == length && Crc32::of(bytes) == crc;
+        return Crc32::of(bytes) == line.crc;
     if (m_results.fd() < 0)
         m_results = OpenedFile(m_resultsName, O_RDONLY);
     if (!m_results.isPlain())
         return false;
     char buffer[4096];
     quint32 sum = 0;
-    for (qint64 done = 0; done < length;) {
-        const qint64 got = readAt(m_results.fd(), buffer,
-                                  std::min<qint64>(sizeof buffer, length - done), start + done);
+    for (qint64 done = 0; done < line.length;) {
+        const qint64 got =
+            readAt(m_results.fd(), buffer, std::min<qint64>(sizeof buffer, line.length - done),
+                   start + done);
         if (got <= 0)
             return false;
         sum = Crc32::of(std::string_view(buffer, size_t(got)), sum);
         done += got;
     }
-    return sum == crc;
+    return sum == line.crc;
 }
 
 std::vector<RecordDates::Late> RecordDates::lateDates()

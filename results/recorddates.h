@@ -22,9 +22,8 @@
 // when the record's length and checksum agree with it too; a line that agrees with nothing dates
 // nothing. A line no longer holds once a later line names a place before its end (the results
 // file was cut and written again: of several lines for one place only the last counts; a later
-// line whose end was damaged still names its place), nor once it names bytes past the end of the
-// results file (the file was cut since). Such later lines are looked for before any line is
-// matched, so that no record gets a date that a line further on takes back.
+// line whose end was damaged still names its place). Such later lines are looked for before
+// any line is matched, so that no record gets a date that a line further on takes back.
 //
 // A record read before its line was written waits for the line, which then dates it late
 // (lateDates). A dates file that is replaced or cut, or a line that takes back a date already
@@ -94,7 +93,7 @@ private:
     bool nextLine();
     void matchWaiting();
     void decide(qint64 end) { m_decidedEnd = std::max(m_decidedEnd, end); }
-    bool agrees(qint64 start, qint64 length, quint32 crc, std::string_view bytes);
+    bool agrees(qint64 start, qint64 end, const DatesFile::Line &line, std::string_view bytes);
     bool tailStillThere() const;
 
     QByteArray m_resultsName;
@@ -109,7 +108,7 @@ private:
     // The look for lines that void earlier ones, ahead of the matching.
     std::unique_ptr<Lines> m_scanLines;
     qint64 m_scanned = 0; // whole lines looked at
-    qint64 m_maxEnd = 0;  // the furthest end a line that still holds names
+    qint64 m_maxEnd = 0;  // where the last line's record ends: a line before it voids
     QByteArray m_tail;    // the bytes before m_scanned, to notice a file rewritten in place
     std::vector<Cut> m_cuts;
     std::vector<qint64> m_cutMin; // the least offset of each cut and the cuts after it

@@ -166,9 +166,8 @@ private:
 };
 
 // The same worked out the plain way, from both files whole: a line of the dates file holds
-// unless a later line names a place before its end (whatever else that line holds) or it names
-// bytes past the results file's end, and dates the record at its place if the length and
-// checksum agree.
+// unless a later line names a place before its end (whatever else that line holds), and dates
+// the record at its place if the length and checksum agree.
 QStringList plainDates(const QByteArray &results, const QByteArray &dates)
 {
     std::vector<std::string_view> lines;
@@ -177,7 +176,7 @@ QStringList plainDates(const QByteArray &results, const QByteArray &dates)
     std::map<qint64, DatesFile::Line> holding;
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto line = DatesFile::parse(lines[i]);
-        bool holds = line && line->offset + line->length <= results.size();
+        bool holds = line.has_value();
         for (size_t j = i + 1; holds && j < lines.size(); ++j) {
             const auto later = DatesFile::parsePlace(lines[j]);
             holds = !later || later->offset >= line->offset + line->length;
@@ -719,6 +718,9 @@ void ResultsFileTest::datesMatchTheirRecords_data()
     // clang-format off
     QTest::newRow("all agree") << all << dates << QStringList{one, two, three};
     QTest::newRow("a record edited") << a + record("Бора") + c << dates << QStringList{one, "2:", three};
+    QTest::newRow("a length edited") << all << dateLine(0, a, t1) + DatesFile::format({at2, b.size() - 1, Crc32::of(std::string_view(b)), 0, 0, "m2"}) +
+                                                dateLine(at3, c, t3, "=m3")
+                                     << QStringList{one, "2:", three};
     QTest::newRow("the results file cut") << a + b << dates << QStringList{one, two};
     QTest::newRow("cut and written again") << a + b + record("Гена") << dates + dateLine(at3, record("Гена"), t4) << QStringList{one, two, threeLater};
     // Of two lines for one place only the last can date it, though both agree with it.
@@ -732,6 +734,8 @@ void ResultsFileTest::datesMatchTheirRecords_data()
     QTest::newRow("a last line without its end") << all.chopped(2) << dates << QStringList{one, two, "3:"};
     QTest::newRow("no dates file") << all << QByteArray() << QStringList{"1:", "2:", "3:"};
     QTest::newRow("a line longer than any") << all << QByteArray(200000, 'x') + '\n' + dates << QStringList{one, two, three};
+    // Its end, past the reader's buffer, is no line of its own.
+    QTest::newRow("a long line ending as a date") << all << dates + QByteArray(1 << 16, 'x') + dateLine(at3, c, t4) << QStringList{one, two, three};
     // clang-format on
     // Lines that straddle the reader's buffers are dated as well.
     QByteArray many, manyDates;
