@@ -93,6 +93,13 @@ private:
     std::array<QHash<QByteArray, quint32>, 2> m_nameIds;
     quint32 m_nameCount = 0;
     QHash<QByteArray, quint16> m_hostIds;
+    static constexpr int kHostsSeenBits = 8;
+    struct HostSeen
+    {
+        QByteArray name;
+        quint16 id = 0;
+    };
+    std::array<HostSeen, 1 << kHostsSeenBits> m_hostsSeen;
     Cp1251 m_codePage;
     std::atomic_bool m_cancel = false;
     QSemaphore m_ahead{kBatchesAhead};

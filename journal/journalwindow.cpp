@@ -33,7 +33,6 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>

@@ -35,13 +35,22 @@ public:
 
     // After the last line handed out.
     qint64 position() const { return m_position; }
-    // Forgets what was read past that: the file may have changed there since. Only a line too
-    // long to be one of ours is not read again from its start, which a file of one endless line
-    // would have read whole at every look.
+    // Forgets what was read past that, and lets the buffer go: the file may have changed there
+    // by the next look. Only a line too long to be one of ours is not read again from its
+    // start, which a file of one endless line would have read whole at every look.
     void rewind()
     {
         m_bufferAt = m_overlong ? m_bufferAt + m_end : m_position;
         m_begin = m_end = 0;
+        m_buffer.reset();
+    }
+    // Reads again from the line that starts at `position`.
+    void rewindTo(qint64 position)
+    {
+        m_position = m_bufferAt = position;
+        m_begin = m_end = 0;
+        m_overlong = false;
+        m_buffer.reset();
     }
 
     // The next line that ends before `limit`, without its LF, and where it starts; false when
@@ -226,6 +235,11 @@ std::optional<RecordDates::Stamp> RecordDates::record(const LinePlace &place,
 {
     if (!place.ended || m_useless)
         return {};
+    // Without a dates file nothing waits: one that comes has the file read again.
+    if (m_dates.fd() < 0) {
+        decide(place.end);
+        return {};
+    }
     for (;;) {
         if (!m_line && !nextLine()) {
             if (m_waiting.size() >= size_t(kMaxWaiting)) {
@@ -315,6 +329,13 @@ std::vector<RecordDates::Late> RecordDates::lateDates()
         while (!m_broken && !m_waiting.empty() && (m_line || nextLine()))
             matchWaiting();
     }
+    // Between looks only where to read on is kept: no buffer, and no line that points into one.
+    if (m_line)
+        m_lines->rewindTo(m_linePosition);
+    else
+        m_lines->rewind();
+    m_line.reset();
+    m_scanLines->rewind();
     m_dates = OpenedFile();
     m_results = OpenedFile();
     return std::exchange(m_late, {});

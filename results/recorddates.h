@@ -31,8 +31,9 @@
 class RecordDates
 {
 public:
-    // Records waiting for their lines: beyond this many, the oldest stay undated.
-    static constexpr qsizetype kMaxWaiting = 1 << 16;
+    // Records read past the end of the dates file, waiting for their lines: beyond this many,
+    // the oldest stay undated (until the dates file is replaced).
+    static constexpr qsizetype kMaxWaiting = 4096;
     // A dates file with more lines than this that overlap earlier ones is no record of this
     // results file's saves, and dates nothing.
     static constexpr qsizetype kMaxCuts = 1 << 16;
