@@ -238,9 +238,7 @@ void RecordsModel::apply(const JournalBatch &batch)
         beginInsertRows({}, first, first + int(batch.records.size()) - 1);
         m_records.append(batch.records);
         for (const JournalRecord &record : batch.records) {
-            m_doubtful += record.doubts != 0;
-            m_outside += !counted(record);
-            m_undatedOutside += !counted(record) && record.dating == JournalRecord::Dating::None;
+            tally(record, 1);
         }
         endInsertRows();
     }
@@ -267,13 +265,12 @@ void RecordsModel::takeDates(const JournalBatch &batch)
             ++next;
         if (next == dated.size() || dated[next].line != record.line || record.unended)
             continue;
-        m_outside -= !counted(record);
-        m_undatedOutside -= !counted(record) && record.dating == JournalRecord::Dating::None;
+        tally(record, -1);
         record.when = dated[next].when;
         record.utcOffset = dated[next].utcOffset;
         record.host = dated[next].host;
         record.dating = JournalRecord::Dating::Exact;
-        m_outside += !counted(record);
+        tally(record, 1);
         last = last < 0 ? row : last;
         first = row;
         ++next;
@@ -297,12 +294,19 @@ void RecordsModel::setPeriod(const JournalPeriod &period)
 
 void RecordsModel::countOutside()
 {
-    m_outside = m_undatedOutside = 0;
-    for (qsizetype row = 0; row < m_records.size(); ++row) {
-        const JournalRecord &record = m_records[row];
-        m_outside += !counted(record);
-        m_undatedOutside += !counted(record) && record.dating == JournalRecord::Dating::None;
-    }
+    m_doubtful = m_outside = m_undatedOutside = 0;
+    for (qsizetype row = 0; row < m_records.size(); ++row)
+        tally(m_records[row], 1);
+}
+
+// Counts the record in, or out with -1: the doubtful ones of the period, and those the period
+// leaves out.
+void RecordsModel::tally(const JournalRecord &record, int sign)
+{
+    const bool in = counted(record);
+    m_doubtful += sign * (in && record.doubts != 0);
+    m_outside += sign * !in;
+    m_undatedOutside += sign * (!in && record.dating == JournalRecord::Dating::None);
 }
 
 qsizetype RecordsModel::freshCount() const
@@ -333,11 +337,7 @@ void RecordsModel::dropFile(quint16 file)
 {
     // Rare (a file replaced or cut shorter), and the rows left move: the table starts afresh.
     beginResetModel();
-    m_records.removeIf([&](const JournalRecord &record) {
-        const bool drop = record.file == file;
-        m_doubtful -= drop && record.doubts != 0;
-        return drop;
-    });
+    m_records.removeIf([&](const JournalRecord &record) { return record.file == file; });
     countOutside();
     endResetModel();
 }
@@ -349,9 +349,7 @@ void RecordsModel::dropUnended(quint16 file)
         const JournalRecord &record = m_records[row];
         if (record.file == file && record.unended) {
             beginRemoveRows({}, int(row), int(row));
-            m_doubtful -= record.doubts != 0;
-            m_outside -= !counted(record);
-            m_undatedOutside -= !counted(record) && record.dating == JournalRecord::Dating::None;
+            tally(record, -1);
             m_records.erase(row);
             endRemoveRows();
             return;

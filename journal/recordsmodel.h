@@ -71,6 +71,7 @@ public:
     const QString &name(quint32 id) const { return m_names[id]; }
     // The computer's name; empty for none.
     const QString &hostName(quint16 id) const { return m_hosts[id]; }
+    // Of the period's records.
     int doubtfulCount() const { return int(m_doubtful); }
 
     // The record's time as the table shows it, in this computer's time zone: "08.12.2026
@@ -120,6 +121,7 @@ private:
     void dropUnended(quint16 file);
     void takeDates(const JournalBatch &batch);
     void countOutside();
+    void tally(const JournalRecord &record, int sign);
     void labelFiles();
     QVariant toolTip(const JournalRecord &record, int column) const;
     QString whenToolTip(const JournalRecord &record) const;

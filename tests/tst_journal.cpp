@@ -1366,14 +1366,14 @@ void JournalTest::datedAsTheyArrive()
 }
 
 // The teacher picks today, starts a lesson and sees what comes in during it: the tables, the
-// chart's pupils, the counts, the print's title and the CSV follow the period; a record that
-// arrives is new until marked seen.
+// chart's pupils, the counts (the doubtful record of another day among them), the print's
+// title and the CSV follow the period; a record that arrives is new until marked seen.
 void JournalTest::lessonAndNewRecords()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("res.txt");
     const QByteArray first = line("Аня", 1, "3.875"), second = line("Боря", 2, "4");
-    QVERIFY(writeFile(path, first + second + line("Вова", 3, "4.125")));
+    QVERIFY(writeFile(path, first + second + line("Вова", 12, "5.25")));
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     const QByteArray today = DatesFile::isoTime(now - 60, 180);
     QVERIFY(writeFile(path + ".dates",
@@ -1405,6 +1405,7 @@ void JournalTest::lessonAndNewRecords()
     // Shown alone under their bar, until marked seen.
     window.findChild<QComboBox *>("period")->setCurrentIndex(PeriodBar::All);
     QCOMPARE(records->rowCount(), 4);
+    QTRY_VERIFY(summary->text().contains("подозрительных: 1"));
     QTest::mouseClick(fresh, Qt::LeftButton);
     QCOMPARE(cells(records, {RecordsModel::Name}), "Гена");
     QVERIFY(window.findChild<QWidget *>("freshBar")->isVisible());
