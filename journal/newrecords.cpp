@@ -19,7 +19,7 @@ NewRecords::NewRecords(RecordsModel &records, JournalFilter &shown, QWidget *par
     connect(m_button, &QPushButton::clicked, this, &NewRecords::show);
 
     m_bar->setObjectName(QStringLiteral("freshBar"));
-    auto *seen = new QPushButton(QStringLiteral("Отметить &просмотренными"), m_bar);
+    auto *seen = new QPushButton(QStringLiteral("&Отметить просмотренными"), m_bar);
     seen->setObjectName(QStringLiteral("markSeen"));
     seen->setToolTip(QStringLiteral("Снять с этих записей отметку «новая» и показать все записи"));
     connect(seen, &QPushButton::clicked, this, [this] {

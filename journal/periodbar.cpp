@@ -33,7 +33,7 @@ QString shownTime(qint64 seconds, const char *format)
 PeriodBar::PeriodBar(QWidget *parent)
     : QWidget(parent), m_kind(new QComboBox(this)), m_from(new QDateTimeEdit(this)),
       m_until(new QDateTimeEdit(this)),
-      m_lesson(new QPushButton(QStringLiteral("Начать &урок"), this))
+      m_lesson(new QPushButton(QStringLiteral("&Начать урок"), this))
 {
     m_kind->setObjectName(QStringLiteral("period"));
     m_kind->addItem(QStringLiteral("Всё время"));
