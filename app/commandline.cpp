@@ -5,14 +5,18 @@
 #include "resultsfile.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
 const QString kUsage = QStringLiteral("Использование: mouse-tutor [ПАРАМЕТР]...\n"
-                                      "   или: mouse-tutor --journal [--export CSV] [ФАЙЛ]...\n");
+                                      "   или: mouse-tutor --journal [--export CSV] [--since "
+                                      "КОГДА] [--until КОГДА] [ФАЙЛ]...\n");
 constexpr int kStatusBadUsage = 2;
 
 // Every option, in the order the help lists them. The names are separated by commas; an
@@ -34,6 +38,17 @@ constexpr OptionRow kOptions[] = {
      "вместе с --journal: записать все записи ФАЙЛОВ\n"
      "в таблицу CSV и выйти, не открывая окна;\n"
      "«-» — на стандартный вывод"},
+    {"since", "КОГДА",
+     "вместе с --journal: только записи, сохранённые\n"
+     "не раньше КОГДА: дата (2026-12-08), дата и время\n"
+     "(2026-12-08T10:15 или 2026-12-08T10:15:02, можно\n"
+     "со сдвигом от UTC: +03:00 или Z) или today —\n"
+     "сегодня; без сдвига — по часам этого компьютера"},
+    {"until", "КОГДА",
+     "вместе с --journal: только записи, сохранённые\n"
+     "не позже КОГДА; дата — весь этот день, время\n"
+     "без секунд — вся эта минута. Записи без даты\n"
+     "с --since и --until не показываются"},
     {"h,help", nullptr, "показать эту справку и выйти"},
     {"v,version", nullptr, "показать версию и выйти"},
 };
@@ -124,6 +139,48 @@ QString folderOf(const QString &path)
     return slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.first(slash);
 }
 
+// The span of time a value of --since or --until names: a day ("2026-12-08", or "today"), a
+// minute ("2026-12-08T10:15") or a second ("2026-12-08T10:15:02"), by this computer's clock, or
+// with an offset from UTC after it ("Z", "+03:00"). --since takes its start, --until its end.
+std::optional<std::pair<qint64, qint64>> spanOf(const QString &text)
+{
+    const auto dayOf = [](const QDate &day) {
+        return std::pair{QDateTime(day, QTime(0, 0)).toSecsSinceEpoch(),
+                         QDateTime(day.addDays(1), QTime(0, 0)).toSecsSinceEpoch()};
+    };
+    if (text == u"today")
+        return dayOf(QDate::currentDate());
+    static const QRegularExpression form(QStringLiteral(
+        "^(\\d{4})-(\\d{2})-(\\d{2})(?:T(\\d{2}):(\\d{2})(?::(\\d{2}))?(Z|[+-]\\d{2}:\\d{2})?)?$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return {};
+    const auto number = [&](int group) { return match.captured(group).toInt(); };
+    const QDate day(number(1), number(2), number(3));
+    if (!day.isValid())
+        return {};
+    if (!match.hasCaptured(4))
+        return dayOf(day);
+    const bool seconds = match.hasCaptured(6);
+    const QTime time(number(4), number(5), seconds ? number(6) : 0);
+    if (!time.isValid())
+        return {};
+    QDateTime moment(day, time);
+    if (match.hasCaptured(7)) {
+        const QString offset = match.captured(7);
+        int east = 0;
+        if (offset != u"Z") {
+            const int hours = offset.mid(1, 2).toInt(), minutes = offset.mid(4, 2).toInt();
+            if (hours > 23 || minutes > 59)
+                return {};
+            east = (hours * 3600 + minutes * 60) * (offset.startsWith(u'-') ? -1 : 1);
+        }
+        moment = QDateTime(day, time, Qt::OffsetFromUTC, east);
+    }
+    const qint64 start = moment.toSecsSinceEpoch();
+    return std::pair{start, start + (seconds ? 1 : 60)};
+}
+
 // QCommandLineParser fails on an unknown option, on an option whose value is missing (only the
 // last argument can lack one: any other is followed by its value) and on a value given to a
 // switch; its own messages are English.
@@ -175,8 +232,11 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
     if (!journal && !parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("лишний аргумент «%1»")
                               .arg(FilePath::printable(parser.positionalArguments().first())));
-    if (!journal && parser.isSet(QStringLiteral("export")))
-        return usageError(QStringLiteral("«--export» бывает только вместе с «--journal»"));
+    for (const char *option : {"export", "since", "until"}) {
+        if (!journal && parser.isSet(QString::fromLatin1(option)))
+            return usageError(QStringLiteral("«--%1» бывает только вместе с «--journal»")
+                                  .arg(QString::fromLatin1(option)));
+    }
     Result result;
     if (parser.isSet(QStringLiteral("help"))) {
         result.action = Action::ShowHelp;
@@ -202,6 +262,24 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         if (result.journalFiles.isEmpty())
             result.journalFiles.append(result.resultsPath);
         result.action = Action::Journal;
+        for (const bool since : {true, false}) {
+            const QString option = since ? QStringLiteral("since") : QStringLiteral("until");
+            if (!parser.isSet(option))
+                continue;
+            const QString value = parser.value(option);
+            const auto span = spanOf(value);
+            if (!span)
+                return usageError(
+                    QStringLiteral("«%1» после «--%2» — не время: нужна дата (2026-12-08), дата "
+                                   "и время (2026-12-08T10:15, можно со сдвигом от UTC: +03:00) "
+                                   "или today")
+                        .arg(FilePath::printable(value), option));
+            result.period = true;
+            (since ? result.since : result.until) = since ? span->first : span->second;
+        }
+        if (result.since >= result.until)
+            return usageError(QStringLiteral("«--since» не раньше «--until»: в такое время не "
+                                             "попадает ни одна запись"));
         if (parser.isSet(QStringLiteral("export"))) {
             result.action = Action::Export;
             result.exportPath = parser.value(QStringLiteral("export"));

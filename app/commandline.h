@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <limits>
 
 // The program's command line. It is read before the application object exists, so that --help,
 // --version and a wrong option need no display at all.
@@ -31,6 +32,11 @@ public:
         int exitStatus = 0;
         QStringList journalFiles; // Journal, Export: the files named, else the results file
         QString exportPath;       // Export: the CSV file to write
+        // Journal, Export: only the records saved from `since` up to before `until` (seconds
+        // since 1970), when `period` (--since, --until).
+        bool period = false;
+        qint64 since = std::numeric_limits<qint64>::min();
+        qint64 until = std::numeric_limits<qint64>::max();
     };
 
     // `arguments` as main() gets them, the program's name first.

@@ -36,7 +36,10 @@ int run(int argc, char *argv[])
         QFile errors;
         if (!errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
             return JournalExport::FileUnreadable;
-        return JournalExport::run(command.journalFiles, command.exportPath, errors);
+        return JournalExport::run(command.journalFiles, command.exportPath, errors,
+                                  command.period
+                                      ? JournalPeriod::between(command.since, command.until)
+                                      : JournalPeriod());
     }
     default:
         return CommandLine::print(command);
@@ -60,6 +63,8 @@ int run(int argc, char *argv[])
     std::unique_ptr<JournalWindow> journal;
     try {
         journal = std::make_unique<JournalWindow>();
+        if (command.period)
+            journal->setPeriod(command.since, command.until);
         journal->openFiles(command.journalFiles);
         journal->show();
         return QApplication::exec();

@@ -1,15 +1,23 @@
 // Reading a big results file: the time of a whole read (as files under ResultsTail::kFrom are
 // read) against `wc -l` on the same file, the time of LoadResults, which reads only the end of
 // such a file, and the peak memory of the program after reading it against the idle program.
-// Appending: the time of one AppendResult, which waits until the line is on the disk.
+// Appending: the time of one AppendResult, which waits until the line is on the disk, and many
+// programs appending to one file at once.
 //
 //   bench_results generate FILE LINES   writes a results file of LINES lines
+//   bench_results date FILE             writes FILE.dates, a line dating each record of FILE
 //   bench_results idle                  only creates the program; prints its peak memory (KiB)
 //   bench_results load FILE [RUNS]      times both reads (best of RUNS) and compares
 //   bench_results append FILE LINES     times LINES appends against plain unsynced ones
+//   bench_results writers FILE N SECS   N programs append to FILE for SECS seconds: no record is
+//                                       lost or doubled, and each is dated once
 #include "bytesource.h"
+#include "crc32.h"
+#include "datesfile.h"
+#include "filefollower.h"
 #include "peakmemory.h"
 #include "program.h"
+#include "recorddates.h"
 #include "resultsfile.h"
 #include "resultsparser.h"
 
@@ -93,6 +101,155 @@ int generate(const char *path, long lines)
         }
     }
     return file.flush() ? 0 : 1;
+}
+
+// The dates file of a results file as the course would have written it, a minute apart, from
+// thirty computers.
+int date(const char *path)
+{
+    QFile results(QString::fromLocal8Bit(path));
+    QFile dates(QString::fromLocal8Bit(path) + QStringLiteral(".dates"));
+    if (!results.open(QIODevice::ReadOnly) || !dates.open(QIODevice::WriteOnly))
+        return 1;
+    const QByteArray bytes = results.readAll();
+    QByteArray chunk;
+    qint64 count = 0;
+    for (qsizetype start = 0, end = 0; (end = bytes.indexOf('\n', start)) >= 0; start = end + 1) {
+        const QByteArray host = "class-" + QByteArray::number(count % 30);
+        const std::string_view record(bytes.constData() + start, size_t(end + 1 - start));
+        chunk +=
+            DatesFile::format({start, end + 1 - start, Crc32::of(record), 1796710000 + count * 60,
+                               180, std::string_view(host.constData(), size_t(host.size()))});
+        ++count;
+        if (chunk.size() > (1 << 20)) {
+            if (dates.write(chunk) != chunk.size())
+                return 1;
+            chunk.clear();
+        }
+    }
+    return dates.write(chunk) == chunk.size() && dates.flush() ? 0 : 1;
+}
+
+// A writer's record number `n`: all of one length, numbered in the name.
+ResultRecord numbered(int who, long n)
+{
+    return {
+        QStringLiteral("w%1 %2").arg(who, 2, 10, QLatin1Char('0')).arg(n, 8, 10, QLatin1Char('0')),
+        1,
+        2,
+        3,
+        4,
+        5,
+        6,
+        0.125};
+}
+
+// One of the writers: appends its numbered records until the time is up; prints how many.
+int appendFor(const char *path, int who, double seconds)
+{
+    const ResultsFile file(QString::fromLocal8Bit(path), std::chrono::seconds(60));
+    const auto start = std::chrono::steady_clock::now();
+    long count = 0;
+    while (secondsSince(start) < seconds)
+        file.AppendResult(numbered(who, count++));
+    std::printf("%ld\n", count);
+    return 0;
+}
+
+class CountingSink : public FileFollower::Sink
+{
+public:
+    explicit CountingSink(RecordDates &dates) : m_dates(dates) {}
+    long records = 0;
+    long dated = 0;
+    long damaged = 0;
+    void startedOver() override {}
+    void lastLineVoided() override {}
+    void record(const LinePlace &place, const LineRecord &record) override
+    {
+        ++records;
+        dated += m_dates.record(place, record.bytes).has_value();
+    }
+    void skipped(const LinePlace &, LineFault, const LineHead &) override { ++damaged; }
+
+private:
+    RecordDates &m_dates;
+};
+
+// `writers` programs append at once for `seconds`: every record is there once, each writer's in
+// its order, and the dates file has one line for each, which dates it.
+int writers(const char *path, int writers, double seconds, const char *self)
+{
+    QFile::remove(QString::fromLocal8Bit(path));
+    QFile::remove(QString::fromLocal8Bit(path) + QStringLiteral(".dates"));
+    std::vector<pid_t> pids;
+    std::vector<int> outputs;
+    const QByteArray length = QByteArray::number(seconds);
+    for (int who = 0; who < writers; ++who) {
+        int ends[2];
+        if (pipe(ends) != 0)
+            return 1;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+        posix_spawn_file_actions_addclose(&actions, ends[0]);
+        const QByteArray number = QByteArray::number(who);
+        const char *args[] = {self, "write", path, number.constData(), length.constData(), nullptr};
+        pid_t pid = 0;
+        const int failed = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr,
+                                       const_cast<char **>(args), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(ends[1]);
+        if (failed != 0)
+            return 1;
+        pids.push_back(pid);
+        outputs.push_back(ends[0]);
+    }
+    std::vector<long> written;
+    for (size_t i = 0; i < pids.size(); ++i) {
+        char text[64] = {};
+        const ssize_t got = read(outputs[i], text, sizeof text - 1);
+        close(outputs[i]);
+        int status = 0;
+        if (got <= 0 || waitpid(pids[i], &status, 0) != pids[i] || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0)
+            return 1;
+        written.push_back(std::atol(text));
+    }
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray bytes = file.readAll();
+    const qsizetype kLine = ResultsFile::formatLine(numbered(0, 0)).size();
+    std::vector<long> next(size_t(writers), 0);
+    bool inOrder = bytes.size() % kLine == 0;
+    for (qsizetype at = 0; inOrder && at < bytes.size(); at += kLine) {
+        const int who = bytes.mid(at + 2, 2).toInt();
+        inOrder =
+            who >= 0 && who < writers &&
+            bytes.mid(at, kLine) == ResultsFile::formatLine(numbered(who, next[size_t(who)]++));
+    }
+    long total = 0;
+    for (int who = 0; who < writers; ++who) {
+        inOrder = inOrder && next[size_t(who)] == written[size_t(who)];
+        total += written[size_t(who)];
+    }
+    QFile datesFile(QString::fromLocal8Bit(path) + QStringLiteral(".dates"));
+    const long lines =
+        datesFile.open(QIODevice::ReadOnly) ? long(datesFile.readAll().count('\n')) : 0;
+    FileFollower follower(QString::fromLocal8Bit(path));
+    RecordDates dates(QString::fromLocal8Bit(path));
+    dates.look();
+    CountingSink sink(dates);
+    follower.poll(sink);
+    std::printf(
+        "%d writers, %.0f s      %8ld records (%.0f a second), each writer's in order: %s\n",
+        writers, seconds, total, total / seconds, inOrder ? "yes" : "NO");
+    std::printf("dates lines         %8ld, records dated %ld\n", lines, sink.dated);
+    const bool met = inOrder && sink.records == total && sink.damaged == 0 && lines == total &&
+                     sink.dated == total;
+    std::printf("%s\n", met ? "goal met" : "GOAL MISSED");
+    return met ? 0 : 1;
 }
 
 // The mean time of an append with its sync, against opening, writing and closing alone.
@@ -192,11 +349,19 @@ int main(int argc, char *argv[])
         return generate(argv[2], std::atol(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "append") == 0)
         return append(argv[2], std::atoi(argv[3]));
+    if (argc == 3 && std::strcmp(argv[1], "date") == 0)
+        return date(argv[2]);
+    if (argc == 5 && std::strcmp(argv[1], "write") == 0)
+        return appendFor(argv[2], std::atoi(argv[3]), std::atof(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "writers") == 0)
+        return writers(argv[2], std::atoi(argv[3]), std::atof(argv[4]), argv[0]);
     const bool idle = argc == 2 && std::strcmp(argv[1], "idle") == 0;
     const bool loading = (argc == 3 || argc == 4) && std::strcmp(argv[1], "load") == 0;
     if (!idle && !loading) {
         std::fprintf(
-            stderr, "usage: %s generate FILE LINES | idle | load FILE [RUNS] | append FILE LINES\n",
+            stderr,
+            "usage: %s generate FILE LINES | date FILE | idle | load FILE [RUNS] | append FILE "
+            "LINES | writers FILE PROGRAMS SECONDS\n",
             argv[0]);
         return 2;
     }

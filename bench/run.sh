@@ -51,8 +51,9 @@ bench_append() {
 # above the idle journal; the cost of one appended line at the end of that file and of an
 # empty one; a letter typed into the search field over those records and taken out again; and
 # a file with the largest and the smallest total from opening to its chart drawn; a million
-# long damaged lines, listed with their starts, within the memory of a million records; and
-# Ctrl+C on a million records selected (refused at once) and on as many as one copy takes.
+# long damaged lines, listed with their starts, within the memory of a million records; Ctrl+C
+# on a million records selected (refused at once) and on as many as one copy takes; and the
+# million records with their dates file against without it.
 bench_journal() {
     local status=0
     "$build/bench/bench_results" generate "$work/journal.txt" 1000000
@@ -62,6 +63,9 @@ bench_journal() {
     "$build/bench/bench_journal" total || status=1
     "$build/bench/bench_journal" damaged 1000000 || status=1
     "$build/bench/bench_journal" copy "$work/journal.txt" || status=1
+    "$build/bench/bench_results" date "$work/journal.txt"
+    "$build/bench/bench_journal" dated "$work/journal.txt" 1000000 || status=1
+    rm -f "$work/journal.txt.dates"
     return $status
 }
 
@@ -98,7 +102,13 @@ bench_workbook() {
     return $status
 }
 
-steps=(startup results append journal export workbook)
+# Twenty programs appending to one results file for twenty seconds: no record lost or doubled,
+# each program's in its order, and each record dated once.
+bench_writers() {
+    "$build/bench/bench_results" writers "$work/shared.txt" 20 20
+}
+
+steps=(startup results append journal export workbook writers)
 
 failed=0
 for step in "${steps[@]}"; do

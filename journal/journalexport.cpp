@@ -5,6 +5,7 @@
 #include "filefollower.h"
 #include "filepath.h"
 #include "outputfile.h"
+#include "recorddates.h"
 #include "recordscsv.h"
 #include "resultsparser.h"
 
@@ -28,8 +29,10 @@ void report(QIODevice &errors, const QString &name, const QString &what)
 class ExportSink : public FileFollower::Sink
 {
 public:
-    ExportSink(CsvWriter &csv, const QString &file, QIODevice &errors)
-        : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors)
+    ExportSink(CsvWriter &csv, const QString &file, QIODevice &errors, RecordDates &dates,
+               const JournalPeriod &period)
+        : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors),
+          m_dates(dates), m_period(period)
     {
     }
 
@@ -39,8 +42,20 @@ public:
 
     void record(const LinePlace &place, const LineRecord &record) override
     {
-        RecordsCsv::writeRow(
-            m_csv, {m_file, place.number, nameField(record), record.scores, record.total});
+        JournalRecord dated;
+        QByteArray when;
+        std::string_view host;
+        if (const auto stamp = m_dates.record(place, record.bytes)) {
+            dated.dating = JournalRecord::Dating::Exact;
+            dated.when = stamp->seconds;
+            dated.utcOffset = stamp->utcOffset;
+            when = RecordsModel::isoWhen(dated);
+            host = stamp->host == "-" ? std::string_view() : stamp->host;
+        }
+        if (!m_period.contains(dated))
+            return;
+        RecordsCsv::writeRow(m_csv, {m_file, place.number, nameField(record), record.scores,
+                                     record.total, when, hostField(host)});
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
@@ -48,6 +63,18 @@ public:
     }
 
 private:
+    const QByteArray &hostField(std::string_view bytes)
+    {
+        const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+        auto found = m_hosts.find(key);
+        if (found == m_hosts.end()) {
+            if (m_hosts.size() >= kMostNamesKept)
+                m_hosts.clear();
+            found = m_hosts.insert(QByteArray(bytes.data(), qsizetype(bytes.size())),
+                                   CsvWriter::textField(QString::fromUtf8(key)));
+        }
+        return found.value();
+    }
     // In one file the same bytes are always read alike, unless one name was cut short.
     const QByteArray &nameField(const LineRecord &record)
     {
@@ -72,12 +99,15 @@ private:
     QIODevice &m_errors;
     Cp1251 m_codePage;
     std::array<QHash<QByteArray, QByteArray>, 2> m_names; // of whole names, and of cut ones
+    RecordDates &m_dates;
+    const JournalPeriod &m_period;
+    QHash<QByteArray, QByteArray> m_hosts;
 };
 
 } // namespace
 
 JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
-                                         QIODevice &errors)
+                                         QIODevice &errors, const JournalPeriod &period)
 {
     // Standard error sent to a results file (`2>>res.txt`) would take the diagnostics into it.
     if (OutputFile::isSource(STDERR_FILENO, files))
@@ -99,8 +129,12 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
     // A file named twice, by whatever path or link, is read once.
     for (const QString &file : FilePath::withoutRepeats(files)) {
         FileFollower follower(file);
-        ExportSink sink(csv, file, errors);
-        if (follower.poll(sink) != FileFollower::State::Read) {
+        RecordDates dates(file);
+        dates.look();
+        ExportSink sink(csv, file, errors, dates, period);
+        const FileFollower::State state = follower.poll(sink);
+        dates.lateDates();
+        if (state != FileFollower::State::Read) {
             report(errors, file, follower.problem());
             status = FileUnreadable;
         }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "journalperiod.h"
+
 #include <QStringList>
 
 class QIODevice;
 
 // The journal without a window, for scripts: every record of the files into one CSV file, with
-// the file and line it came from and the total with a period (see RecordsCsv). A file named
-// twice, by whatever path or link, is read once.
+// the file and line it came from, the total with a period, and when and where it was saved
+// (see RecordsCsv); only the records of `period`, when one is given. A file named twice, by
+// whatever path or link, is read once.
 class JournalExport
 {
 public:
@@ -21,5 +24,6 @@ public:
     // not be written, the status is FileUnreadable and a CSV file is not written at all: one
     // that was there stays as it was. Standard output, a device or a pipe have then had every
     // record of the files that could be read.
-    static Status run(const QStringList &files, const QString &csvPath, QIODevice &errors);
+    static Status run(const QStringList &files, const QString &csvPath, QIODevice &errors,
+                      const JournalPeriod &period = {});
 };

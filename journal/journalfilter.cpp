@@ -26,6 +26,7 @@ JournalFilter::JournalFilter(JournalTable &table, QObject *parent)
         endResetModel();
     });
     connect(&table, &QAbstractItemModel::dataChanged, this, &JournalFilter::cellsChanged);
+    connect(&table, &JournalTable::marksChanged, this, [this] { relayout(keptRows()); });
     sortAll();
     m_rows = keptRows();
 }
@@ -46,6 +47,14 @@ void JournalFilter::setDoubtfulOnly(bool only)
     if (only == m_doubtfulOnly)
         return;
     m_doubtfulOnly = only;
+    relayout(keptRows());
+}
+
+void JournalFilter::setFreshOnly(bool only)
+{
+    if (only == m_freshOnly)
+        return;
+    m_freshOnly = only;
     relayout(keptRows());
 }
 
@@ -72,7 +81,8 @@ bool JournalFilter::before(int left, int right) const
 
 bool JournalFilter::accepts(int row) const
 {
-    if (m_doubtfulOnly && !m_table.doubtful(row))
+    if ((m_doubtfulOnly && !m_table.doubtful(row)) || (m_freshOnly && !m_table.fresh(row)) ||
+        !m_table.inPeriod(row))
         return false;
     if (m_needle.isEmpty())
         return true;
@@ -102,7 +112,7 @@ std::vector<int> JournalFilter::keptRows() const
 {
     const int count = m_table.rowCount();
     std::vector<int> rows;
-    if (m_needle.isEmpty() && !m_doubtfulOnly) {
+    if (m_needle.isEmpty() && !m_doubtfulOnly && !m_freshOnly && m_table.wholeInPeriod()) {
         if (sorted())
             return m_order;
         rows.resize(size_t(count));

@@ -29,6 +29,9 @@ public:
 
     void setNameFilter(const QString &text, Match match = Match::Part);
     void setDoubtfulOnly(bool only);
+    // Only the new rows (JournalTable::fresh).
+    void setFreshOnly(bool only);
+    bool freshOnly() const { return m_freshOnly; }
 
     // -1 while the rows are in the table's order.
     int sortColumn() const { return m_sortColumn; }
@@ -66,6 +69,7 @@ private:
     QString m_needle;
     Match m_match = Match::Part;
     bool m_doubtfulOnly = false;
+    bool m_freshOnly = false;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     std::vector<int> m_order; // every row of the table, sorted; empty while unsorted

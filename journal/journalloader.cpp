@@ -2,18 +2,34 @@
 
 #include "courserules.h"
 
+#include <QDateTime>
 #include <QTimer>
+#include <cstring>
 #include <exception>
 #include <limits>
 
-// Gathers the lines of one file into batches.
+namespace {
+
+// A file's end where it has not been read yet.
+constexpr qint64 kNotRead = std::numeric_limits<qint64>::max();
+
+} // namespace
+
+// Gathers the lines of one file into batches, with their dates.
 class JournalLoader::BatchSink : public FileFollower::Sink
 {
 public:
-    BatchSink(JournalLoader &loader, quint16 file, const FileFollower &follower, bool &dropped)
-        : m_loader(loader), m_file(file), m_follower(follower), m_dropped(dropped)
+    // `startOver`: the file is read again from its start, as its dates asked.
+    BatchSink(JournalLoader &loader, quint16 file, const FileFollower &follower, bool &dropped,
+              RecordDates &dates, qint64 openedEnd, bool startOver)
+        : m_loader(loader), m_file(file), m_follower(follower), m_dropped(dropped), m_dates(dates),
+          m_openedEnd(openedEnd)
     {
         fresh();
+        m_batch->startOver = startOver;
+        const QDateTime now = QDateTime::currentDateTime();
+        m_now = now.toSecsSinceEpoch();
+        m_nowOffset = qint16(now.offsetFromUtc() / 60);
     }
     // Gone because memory ran out, it hands out nothing more: that would want memory too.
     ~BatchSink() override
@@ -22,10 +38,27 @@ public:
             flush();
     }
 
+    // Where the file's first reading ended, once this look was one.
+    qint64 openedEnd() const { return m_openedEnd == kNotRead ? m_readEnd : m_openedEnd; }
+
     void startedOver() override
     {
         flush();
         m_batch->startOver = true;
+        // Replaced or cut shorter, the file is read as if opened now.
+        m_dates.startOver();
+        m_openedEnd = kNotRead;
+        m_readEnd = 0;
+    }
+    // Records read before, dated since.
+    void takeLateDates()
+    {
+        for (const RecordDates::Late &late : m_dates.lateDates())
+            m_batch->dated.push_back(
+                {lineNumber(late.line),
+                 m_loader.hostId(std::string_view(late.host.constData(), size_t(late.host.size())),
+                                 m_batch->hosts),
+                 late.utcOffset, late.seconds});
     }
     void lastLineVoided() override
     {
@@ -37,12 +70,24 @@ public:
     {
         JournalRecord record;
         record.total = line.total;
-        record.line = lineNumber(place);
+        record.line = lineNumber(place.number);
         record.name = m_loader.nameId(line, m_batch->names);
         record.scores = line.scores;
         record.file = m_file;
         record.unended = !place.ended;
         record.doubts = CourseRules::doubts(line.scores, line.total);
+        record.arrived = place.start >= m_openedEnd;
+        if (const auto stamp = m_dates.record(place, line.bytes)) {
+            record.when = stamp->seconds;
+            record.utcOffset = stamp->utcOffset;
+            record.host = m_loader.hostId(stamp->host, m_batch->hosts);
+            record.dating = JournalRecord::Dating::Exact;
+        } else if (record.arrived) {
+            record.when = m_now;
+            record.utcOffset = m_nowOffset;
+            record.dating = JournalRecord::Dating::Seen;
+        }
+        m_readEnd = place.end;
         m_batch->records.push_back(record);
         if (m_batch->records.size() >= kBatchRecords)
             flushWithProgress(place);
@@ -58,6 +103,7 @@ public:
         line.fault = fault;
         line.file = m_file;
         line.unended = !place.ended;
+        m_readEnd = place.end;
         m_batch->skipped.push_back(line);
         m_batch->skippedText.append(head.bytes.data(), qsizetype(head.bytes.size()));
         if (m_batch->skipped.size() >= kBatchRecords || m_batch->skippedText.size() >= kBatchText)
@@ -65,9 +111,9 @@ public:
     }
 
 private:
-    static quint32 lineNumber(const LinePlace &place)
+    static quint32 lineNumber(qint64 number)
     {
-        return quint32(std::min<qint64>(place.number, std::numeric_limits<quint32>::max()));
+        return quint32(std::min<qint64>(number, std::numeric_limits<quint32>::max()));
     }
     void fresh()
     {
@@ -83,7 +129,7 @@ private:
     void flush()
     {
         if (m_batch->records.empty() && m_batch->skipped.empty() && m_batch->names.isEmpty() &&
-            !m_batch->startOver && !m_batch->voidUnended)
+            m_batch->dated.empty() && !m_batch->startOver && !m_batch->voidUnended)
             return;
         while (!m_loader.m_ahead.tryAcquire(1, 50)) {
             if (m_loader.m_cancel.load()) {
@@ -100,6 +146,11 @@ private:
     const FileFollower &m_follower;
     bool &m_dropped;
     std::shared_ptr<JournalBatch> m_batch;
+    RecordDates &m_dates;
+    qint64 m_openedEnd;
+    qint64 m_readEnd = 0;
+    qint64 m_now = 0;
+    qint16 m_nowOffset = 0;
 };
 
 JournalLoader::JournalLoader(std::chrono::milliseconds settle, const FileFollower::Clock *clock,
@@ -138,6 +189,8 @@ void JournalLoader::addFiles(const QStringList &paths)
         if (m_files.size() >= size_t(kMaxFiles))
             break;
         m_files.push_back(std::make_unique<FileFollower>(path, m_settle, m_clock));
+        m_dates.push_back(std::make_unique<RecordDates>(path));
+        m_openedEnd.push_back(kNotRead);
         m_reported.emplace_back();
     }
     lookAtAll();
@@ -145,8 +198,10 @@ void JournalLoader::addFiles(const QStringList &paths)
 
 void JournalLoader::closeFile(int file)
 {
-    if (file >= 0 && size_t(file) < m_files.size())
+    if (file >= 0 && size_t(file) < m_files.size()) {
         m_files[size_t(file)].reset();
+        m_dates[size_t(file)].reset();
+    }
 }
 
 void JournalLoader::follow()
@@ -166,12 +221,22 @@ void JournalLoader::lookAtAll()
     for (size_t i = 0; i < m_files.size(); ++i) {
         if (!m_files[i])
             continue;
+        // Dates given before that no longer hold: the file is read again from its start.
+        RecordDates &dates = *m_dates[i];
+        const bool startOver =
+            m_files[i]->state() != FileFollower::State::Cancelled && !dates.look();
+        if (startOver) {
+            m_files[i] = std::make_unique<FileFollower>(m_files[i]->path(), m_settle, m_clock);
+            dates.startOver();
+        }
         FileFollower &follower = *m_files[i];
         FileFollower::State state;
         bool dropped = false;
         {
-            BatchSink sink(*this, quint16(i), follower, dropped);
+            BatchSink sink(*this, quint16(i), follower, dropped, dates, m_openedEnd[i], startOver);
             state = follower.poll(sink, &m_cancel);
+            sink.takeLateDates();
+            m_openedEnd[i] = sink.openedEnd();
         }
         // What the window did not get is gone: the file is no longer followed, rather than
         // followed with a gap.
@@ -200,5 +265,34 @@ quint32 JournalLoader::nameId(const LineRecord &line, QStringList &newNames)
     const quint32 id = m_nameCount++;
     ids.insert(QByteArray(line.name.data(), qsizetype(line.name.size())), id);
     newNames.append(EncodingGuess::text(line.encoding, m_codePage, line.name, line.nameCut));
+    return id;
+}
+
+quint16 JournalLoader::hostId(std::string_view bytes, QStringList &newHosts)
+{
+    // "-": the computer had no name.
+    if (bytes.empty() || bytes == "-")
+        return 0;
+    // Every dated record asks: a few dozen names are looked up first where a cheap number from
+    // the name's ends places them, which costs less than hashing the whole name.
+    quint64 ends[2] = {};
+    std::memcpy(&ends[0], bytes.data(), std::min<size_t>(bytes.size(), 8));
+    std::memcpy(&ends[1], bytes.data() + bytes.size() - std::min<size_t>(bytes.size(), 8),
+                std::min<size_t>(bytes.size(), 8));
+    HostSeen &seen = m_hostsSeen[((ends[0] ^ ends[1] * 31 ^ bytes.size()) * 0x9E3779B97F4A7C15u) >>
+                                 (64 - kHostsSeenBits)];
+    if (seen.id != 0 && seen.name == QByteArrayView(bytes.data(), qsizetype(bytes.size())))
+        return seen.id;
+    const QByteArray key = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    if (const auto found = m_hostIds.constFind(key); found != m_hostIds.cend()) {
+        seen = {found.key(), found.value()};
+        return found.value();
+    }
+    // A class has a few dozen computers; a dates file that names more stops naming them.
+    if (m_hostIds.size() >= std::numeric_limits<quint16>::max())
+        return 0;
+    const auto id = quint16(m_hostIds.size() + 1);
+    m_hostIds.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), id);
+    newHosts.append(QString::fromUtf8(key));
     return id;
 }

@@ -3,6 +3,7 @@
 #include "cp1251.h"
 #include "filefollower.h"
 #include "journalbatch.h"
+#include "recorddates.h"
 
 #include <QHash>
 #include <QMutex>
@@ -18,9 +19,11 @@
 class QTimer;
 
 // Reads the journal's files on a thread of its own and hands what it read to the window in
-// batches; then looks at every file again twice a second for lines that were added. The
-// window talks to it only through queued calls and signals, and cancel(), which any thread may
-// call.
+// batches; then looks at every file again twice a second for lines that were added. Each file's
+// dates file is looked at with it, each time (see RecordDates). Records appended after a file's
+// first reading are marked as arrived, and those without a date get the time they were seen.
+// The window talks to it only through queued calls and signals, and cancel(), which any thread
+// may call.
 class JournalLoader : public QObject
 {
     Q_OBJECT
@@ -79,15 +82,27 @@ private:
 
     std::shared_ptr<JournalBatch> spareBatch();
     quint32 nameId(const LineRecord &line, QStringList &newNames);
+    quint16 hostId(std::string_view bytes, QStringList &newHosts);
 
     std::chrono::milliseconds m_settle;
     const FileFollower::Clock *m_clock;
     std::vector<std::unique_ptr<FileFollower>> m_files;
+    std::vector<std::unique_ptr<RecordDates>> m_dates;
+    // Where each file ended when it was first read; records from there on arrived since.
+    std::vector<qint64> m_openedEnd;
     std::vector<Reported> m_reported;
     // By the name's bytes, a table for each encoding, of whole names and of names cut short:
     // the same bytes read otherwise are another name.
     std::array<QHash<QByteArray, quint32>, 4> m_nameIds;
     quint32 m_nameCount = 0;
+    QHash<QByteArray, quint16> m_hostIds;
+    static constexpr int kHostsSeenBits = 8;
+    struct HostSeen
+    {
+        QByteArray name;
+        quint16 id = 0;
+    };
+    std::array<HostSeen, 1 << kHostsSeenBits> m_hostsSeen;
     Cp1251 m_codePage;
     std::atomic_bool m_cancel = false;
     QSemaphore m_ahead{kBatchesAhead};

@@ -85,10 +85,12 @@ JournalReport JournalOutputs::report() const
         if (m_records.isOpen(file))
             files << m_records.fileLabel(file);
     }
+    const QString description = m_description ? m_description() : QString();
+    const QString suffix = description.isEmpty() ? QString() : u' ' + description;
     return m_shownTable() == Table::Records
-               ? JournalReport(m_recordsShown, QStringLiteral("записи"), files,
+               ? JournalReport(m_recordsShown, QStringLiteral("записи") + suffix, files,
                                QDateTime::currentDateTime())
-               : JournalReport(m_pupilsShown, QStringLiteral("ученики"), files,
+               : JournalReport(m_pupilsShown, QStringLiteral("ученики") + suffix, files,
                                QDateTime::currentDateTime());
 }
 

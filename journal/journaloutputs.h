@@ -33,6 +33,12 @@ public:
                    const JournalFilter &pupilsShown, std::function<Table()> shownTable,
                    QWidget *window);
 
+    // What the report says after its subject («записи», «ученики»): the period shown, say.
+    void setDescription(std::function<QString()> description)
+    {
+        m_description = std::move(description);
+    }
+
     // «Сохранить записи в CSV…», «Сохранить учеников в CSV…», «Сохранить в PDF…», «Печать…».
     void addActions(QMenu &file);
 
@@ -72,6 +78,7 @@ private:
     const JournalFilter &m_recordsShown;
     const JournalFilter &m_pupilsShown;
     std::function<Table()> m_shownTable;
+    std::function<QString()> m_description;
     QWidget *m_window;
     bool m_reporting = false;
 };

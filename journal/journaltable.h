@@ -22,4 +22,14 @@ public:
     // Whether the row holds what the course cannot have written.
     virtual bool doubtful(int row) const = 0;
     virtual bool lessThan(int leftRow, int rightRow, int column) const = 0;
+    // Whether the row belongs to the period the journal shows (see JournalPeriod): a table made
+    // of the period's records alone has no other rows.
+    virtual bool inPeriod(int) const { return true; }
+    virtual bool wholeInPeriod() const { return true; }
+    // Whether the row is new: appended while the journal was open, and not yet marked seen.
+    virtual bool fresh(int) const { return false; }
+
+signals:
+    // What inPeriod() or fresh() says of the rows has changed.
+    void marksChanged();
 };

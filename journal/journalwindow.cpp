@@ -1,8 +1,11 @@
 #include "journalwindow.h"
 
+#include "chartpage.h"
 #include "filepath.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "newrecords.h"
+#include "periodbar.h"
 #include "plaintext.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
@@ -22,7 +25,6 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -96,7 +98,7 @@ JournalWindow::JournalWindow(QWidget *parent)
       m_pupilsFilter(new JournalFilter(*m_pupils, this)), m_loader(new JournalLoader)
 {
     setWindowTitle(QStringLiteral("Журнал результатов"));
-    resize(1000, 680);
+    resize(1100, 680);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -105,15 +107,11 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_tabs = new QTabWidget(central);
     QWidget *recordsPage = buildRecordsPage();
     m_pupilsView = makeTable(*m_pupilsFilter, QStringLiteral("pupils"), PupilsModel::Name, m_tabs);
-    m_chart = new PupilsChart(*m_pupilsFilter, m_tabs);
-    m_chart->setObjectName(QStringLiteral("chart"));
-    auto *chartArea = new QScrollArea(m_tabs);
-    chartArea->setWidget(m_chart);
-    chartArea->setWidgetResizable(true);
-    chartArea->setFrameShape(QFrame::NoFrame);
+    auto *chartPage = new ChartPage(*m_pupilsFilter, m_tabs);
+    m_chart = chartPage->chart();
     m_tabs->addTab(recordsPage, QStringLiteral("Записи"));
     m_tabs->addTab(m_pupilsView, QStringLiteral("Ученики"));
-    m_tabs->addTab(chartArea, QStringLiteral("Диаграмма"));
+    m_tabs->addTab(chartPage, QStringLiteral("Диаграмма"));
     layout->addWidget(m_tabs, 1);
     setCentralWidget(central);
     // Double-click or Enter on a pupil: their attempts.
@@ -140,6 +138,7 @@ JournalWindow::JournalWindow(QWidget *parent)
         [this] { return m_tabs->currentIndex() == kRecordsTab ? Table::Records : Table::Pupils; },
         this);
     connect(m_outputs, &JournalOutputs::reportDone, this, &JournalWindow::applyHeld);
+    m_outputs->setDescription([this] { return m_periodBar->description(); });
     buildMenus();
     buildStatusBar();
 
@@ -233,10 +232,20 @@ QLayout *JournalWindow::buildSearchRow(QWidget *central)
         m_recordsFilter->setDoubtfulOnly(only);
         m_pupilsFilter->setDoubtfulOnly(only);
     });
+    // Every table, the chart, the print and the saves count the period's records alone.
+    m_periodBar = new PeriodBar(central);
+    connect(m_periodBar, &PeriodBar::periodChanged, m_records, &RecordsModel::setPeriod);
     row->addWidget(label);
     row->addWidget(m_search, 1);
     row->addWidget(m_doubtfulOnly);
+    row->addSpacing(12);
+    row->addWidget(m_periodBar);
     return row;
+}
+
+void JournalWindow::setPeriod(qint64 from, qint64 until)
+{
+    m_periodBar->setDates(from, until);
 }
 
 // The records, under a bar that names the pupil while they are one pupil's.
@@ -265,9 +274,21 @@ QWidget *JournalWindow::buildRecordsPage()
     bar->addWidget(m_pupilName, 1);
     bar->addWidget(all);
     layout->addWidget(m_pupilBar);
+    m_newRecords = new NewRecords(*m_records, *m_recordsFilter, page);
+    connect(m_newRecords, &NewRecords::shown, this, [this] {
+        leavePupil();
+        m_tabs->setCurrentIndex(kRecordsTab);
+        m_recordsView->setFocus();
+    });
+    layout->addWidget(m_newRecords->bar());
     m_recordsView =
         makeTable(*m_recordsFilter, QStringLiteral("records"), RecordsModel::Name, page);
     fitLineColumn(*m_recordsView, RecordsModel::Line);
+    QHeaderView *header = m_recordsView->horizontalHeader();
+    header->resizeSection(RecordsModel::When, columnWidth(*m_recordsView, RecordsModel::When,
+                                                          QStringLiteral("≈ 00.00.0000 00:00")));
+    header->resizeSection(RecordsModel::Host, columnWidth(*m_recordsView, RecordsModel::Host,
+                                                          QStringLiteral("компьютер-00")));
     layout->addWidget(m_recordsView, 1);
     m_pupilBar->hide();
     return page;
@@ -297,6 +318,7 @@ void JournalWindow::showPupil(const QModelIndex &index)
         return;
     const int pupil = m_pupilsFilter->mapToSource(index).row();
     leavePupil();
+    m_newRecords->leave();
     m_search->clear();
     m_sortBeforePupil = m_recordsFilter->sortColumn();
     m_orderBeforePupil = m_recordsFilter->sortOrder();
@@ -401,6 +423,7 @@ void JournalWindow::buildStatusBar()
     m_cancel = new QPushButton(QStringLiteral("Отменить"), this);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_loader->cancel(); });
     statusBar()->addWidget(m_summary);
+    statusBar()->addWidget(m_newRecords->button());
     statusBar()->addWidget(m_skippedButton);
     statusBar()->addWidget(m_problems, 1);
     statusBar()->addPermanentWidget(m_reading);
@@ -557,7 +580,14 @@ void JournalWindow::updateSummary()
     summary += QStringLiteral(" · учеников: %1").arg(pupils);
     if (m_records->doubtfulCount() > 0)
         summary += QStringLiteral(" · подозрительных: %1").arg(m_records->doubtfulCount());
+    if (m_records->outsideCount() > 0) {
+        summary += QStringLiteral(" · вне периода: %1").arg(m_records->outsideCount());
+        if (m_records->undatedOutsideCount() > 0)
+            summary +=
+                QStringLiteral(", из них без даты: %1").arg(m_records->undatedOutsideCount());
+    }
     m_summary->setText(summary);
+    m_newRecords->update();
     const int skipped = m_skipped->rowCount();
     m_skippedButton->setText(QStringLiteral("Пропущено строк: %1").arg(skipped));
     m_skippedButton->setVisible(skipped > 0);

@@ -18,6 +18,8 @@
 
 class JournalFilter;
 class JournalLoader;
+class NewRecords;
+class PeriodBar;
 class PupilsChart;
 class PupilsModel;
 class QCheckBox;
@@ -49,6 +51,8 @@ public:
     void openFiles(const QStringList &paths);
     // Its records, pupils and skipped lines go, and it is no longer followed.
     void closeFile(int file);
+    // Shows the records saved from `from` up to before `until` (seconds since 1970).
+    void setPeriod(qint64 from, qint64 until);
 
     // What the filter shows of the table, as CSV; false, with the reason, when it was not saved
     // (see JournalOutputs, which saves, prints and copies).
@@ -92,6 +96,8 @@ private:
     JournalFilter *m_pupilsFilter;
     QLineEdit *m_search;
     QCheckBox *m_doubtfulOnly;
+    PeriodBar *m_periodBar;
+    NewRecords *m_newRecords;
     QTabWidget *m_tabs;
     QWidget *m_pupilBar; // above the records while they are one pupil's
     QLabel *m_pupilName;

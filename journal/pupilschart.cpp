@@ -46,13 +46,23 @@ PupilsChart::PupilsChart(const JournalFilter &pupils, QWidget *parent)
     redraw();
 }
 
+void PupilsChart::setPair(Pair pair)
+{
+    if (pair == m_pair)
+        return;
+    m_pair = pair;
+    redraw();
+}
+
 void PupilsChart::redraw()
 {
     m_later.stop();
     const auto &model = static_cast<const PupilsModel &>(*m_pupils.sourceModel());
     const int shown = std::min(m_pupils.rowCount(), kMaxPupils);
+    const bool fromFirst = m_pair == Pair::FirstAndLatest;
 
-    auto *best = new QBarSet(PupilsModel::title(PupilsModel::Best));
+    auto *other =
+        new QBarSet(PupilsModel::title(fromFirst ? PupilsModel::First : PupilsModel::Best));
     auto *latest = new QBarSet(PupilsModel::title(PupilsModel::Latest));
     QStringList names;
     double low = 0;
@@ -66,18 +76,20 @@ void PupilsChart::redraw()
         // empty one is marked in italics, unlike a name typed as the same words.
         names.append(pupil.name.isEmpty() ? QStringLiteral("<i>(без имени)</i>")
                                           : PlainText::html(pupil.name));
-        *best << pupil.best;
+        const double first = fromFirst ? pupil.first : pupil.best;
+        *other << first;
         *latest << pupil.latest;
-        low = std::min({low, pupil.best, pupil.latest});
-        high = std::max({high, pupil.best, pupil.latest});
+        low = std::min({low, first, pupil.latest});
+        high = std::max({high, first, pupil.latest});
     }
     auto *series = new QHorizontalBarSeries;
-    series->append(best);
+    series->append(other);
     series->append(latest);
 
     auto *chart = new QChart;
     chart->addSeries(series);
-    QString title = QStringLiteral("Лучший и последний итог");
+    QString title = fromFirst ? QStringLiteral("Первый и последний итог")
+                              : QStringLiteral("Лучший и последний итог");
     if (m_pupils.rowCount() > shown)
         title += QStringLiteral(": первые %1 учеников из %2").arg(shown).arg(m_pupils.rowCount());
     chart->setTitle(title);

@@ -5,9 +5,9 @@
 
 class JournalFilter;
 
-// Each pupil's best and latest total side by side, for the pupils the filter shows and in the
-// order they are sorted. It follows the table, a moment later, so that a batch of a thousand
-// records draws it once.
+// Each pupil's best and latest total side by side, or the first and the latest, for the pupils
+// the filter shows and in the order they are sorted. It follows the table, a moment later, so
+// that a batch of a thousand records draws it once.
 class PupilsChart : public QChartView
 {
     Q_OBJECT
@@ -31,12 +31,17 @@ public:
     };
     static Axis niceAxis(double low, double high);
 
+    // Which two totals stand side by side: the first is the pupils' column of it.
+    enum class Pair { BestAndLatest, FirstAndLatest };
+
     PupilsChart(const JournalFilter &pupils, QWidget *parent = nullptr);
 
+    void setPair(Pair pair);
     // Draws it now.
     void redraw();
 
 private:
     const JournalFilter &m_pupils;
+    Pair m_pair = Pair::BestAndLatest;
     QTimer m_later;
 };

@@ -8,6 +8,7 @@
 #include "totaltext.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -19,6 +20,7 @@ constexpr std::array<const char16_t *, PupilsModel::ColumnCount> kColumnTitles =
     u"Первый итог",
     u"Лучший итог",
     u"Последний итог",
+    u"Рост",
     kTitles[RecordFields::Left],
     kTitles[RecordFields::Right],
     kTitles[RecordFields::Double],
@@ -27,9 +29,10 @@ constexpr std::array<const char16_t *, PupilsModel::ColumnCount> kColumnTitles =
     kTitles[RecordFields::Game2],
     u"Курс пройден"};
 
-quint64 placeOf(const JournalRecord &record)
+PupilsModel::Order orderOf(const JournalRecord &record)
 {
-    return quint64(record.file) << 32 | record.line;
+    const bool dated = record.dating != JournalRecord::Dating::None;
+    return {dated, dated ? record.when : 0, quint64(record.file) << 32 | record.line};
 }
 
 } // namespace
@@ -41,6 +44,7 @@ PupilsModel::PupilsModel(const RecordsModel &records, QObject *parent)
             [this](const QModelIndex &, int first, int last) { add(first, last); });
     connect(&records, &QAbstractItemModel::rowsRemoved, this, &PupilsModel::rebuild);
     connect(&records, &QAbstractItemModel::modelReset, this, &PupilsModel::rebuild);
+    connect(&records, &RecordsModel::countedChanged, this, &PupilsModel::rebuild);
 }
 
 QString PupilsModel::title(int column)
@@ -50,8 +54,12 @@ QString PupilsModel::title(int column)
 
 QString PupilsModel::explanation(int column)
 {
-    // res.txt holds no dates: the order of the files and of the lines in them is the only one.
-    const QString order = QStringLiteral("по порядку файлов и строк в них (в файле нет дат)");
+    // As a teacher would put it: which attempt is first, and what of those without a date.
+    const QString order = QStringLiteral(
+        "за выбранный период, по времени попыток. Попытки без даты (сделанные до того, как курс "
+        "стал ставить даты, или дописанные другой программой) считаются более ранними, чем любая "
+        "попытка с датой; попытки без даты или в одно и то же время идут по порядку файлов и "
+        "строк в них");
     switch (column) {
     case Name:
         return QStringLiteral("Имя, как ученик его впервые набрал; имена, что различаются лишь "
@@ -64,6 +72,9 @@ QString PupilsModel::explanation(int column)
         return QStringLiteral("Наибольший итог из всех попыток");
     case Latest:
         return QStringLiteral("Итог последней попытки, %1").arg(order);
+    case Change:
+        return QStringLiteral("Последний итог минус первый за выбранный период: «+» — ученик "
+                              "стал справляться лучше, «−» — хуже; «—» — попытка одна");
     case Complete:
         return QStringLiteral("«да», если в одной попытке все четыре упражнения выполнены: "
                               "оценка %1 или %2")
@@ -89,7 +100,7 @@ int PupilsModel::pupilOf(quint32 name, std::vector<Pupil> &fresh, QStringList &f
             pupil = int(m_pupils.size() + fresh.size());
             m_byKey.insert(key, pupil);
             freshKeys.append(key);
-            fresh.push_back({m_records.name(name)});
+            fresh.emplace_back().name = m_records.name(name);
         }
     }
     return pupil;
@@ -104,7 +115,8 @@ void PupilsModel::add(int firstRow, int lastRow)
     std::vector<int> pupils;
     pupils.reserve(size_t(lastRow - firstRow + 1));
     for (int row = firstRow; row <= lastRow; ++row)
-        pupils.push_back(pupilOf(m_records.record(row).name, fresh, freshKeys));
+        pupils.push_back(
+            m_records.inPeriod(row) ? pupilOf(m_records.record(row).name, fresh, freshKeys) : -1);
     if (!fresh.empty()) {
         beginInsertRows({}, before, before + int(fresh.size()) - 1);
         m_pupils.insert(m_pupils.end(), std::make_move_iterator(fresh.begin()),
@@ -113,21 +125,23 @@ void PupilsModel::add(int firstRow, int lastRow)
         endInsertRows();
     }
     for (int row = firstRow; row <= lastRow; ++row) {
+        if (pupils[size_t(row - firstRow)] < 0)
+            continue;
         const JournalRecord &record = m_records.record(row);
         Pupil &pupil = m_pupils[size_t(pupils[size_t(row - firstRow)])];
-        const quint64 place = placeOf(record);
+        const Order order = orderOf(record);
         if (pupil.attempts++ == 0) {
             pupil.first = pupil.best = pupil.latest = record.total;
-            pupil.firstPlace = pupil.latestPlace = place;
+            pupil.firstOrder = pupil.latestOrder = order;
             pupil.bestScores = record.scores;
         } else {
-            if (place < pupil.firstPlace) {
+            if (order < pupil.firstOrder) {
                 pupil.first = record.total;
-                pupil.firstPlace = place;
+                pupil.firstOrder = order;
             }
-            if (place >= pupil.latestPlace) {
+            if (order >= pupil.latestOrder) {
                 pupil.latest = record.total;
-                pupil.latestPlace = place;
+                pupil.latestOrder = order;
             }
             pupil.best = std::max(pupil.best, record.total);
             for (size_t i = 0; i < record.scores.size(); ++i)
@@ -171,6 +185,13 @@ QString PupilsModel::text(int row, int column) const
         return localeTotalText(pupil.best);
     case Latest:
         return localeTotalText(pupil.latest);
+    case Change: {
+        if (pupil.attempts < 2)
+            return QStringLiteral("—");
+        const double change = pupil.latest - pupil.first;
+        const QString size = localeTotalText(std::abs(change));
+        return change > 0 ? u'+' + size : change < 0 ? u'−' + size : size;
+    }
     case Complete:
         return pupil.complete ? QStringLiteral("да") : QStringLiteral("нет");
     default:
@@ -213,7 +234,7 @@ QVariant PupilsModel::data(const QModelIndex &index, int role) const
 
 QVariant PupilsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    // Long headings in two lines, so that twelve columns fit a window 1000 pixels wide.
+    // Long headings in two lines, so that thirteen columns fit a window 1100 pixels wide.
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
         QString text = title(section);
         return text.size() > 7 ? text.replace(u' ', u'\n') : text;
@@ -247,6 +268,9 @@ bool PupilsModel::lessThan(int leftRow, int rightRow, int column) const
         return left.best < right.best;
     case Latest:
         return left.latest < right.latest;
+    case Change:
+        return (left.attempts < 2 ? 0 : left.latest - left.first) <
+               (right.attempts < 2 ? 0 : right.latest - right.first);
     case Complete:
         return left.complete < right.complete;
     default:

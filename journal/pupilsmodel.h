@@ -9,10 +9,11 @@
 
 class RecordsModel;
 
-// One row per pupil, worked out from the records as they arrive. Names that differ only in
-// case, ё and е, or blanks are one pupil, shown as the name was first written. Records come in
-// the order of the files and of their lines, which also decides a pupil's first and latest total.
-// A pupil is doubtful with an attempt the course cannot have written.
+// One row per pupil, worked out from the records of the period as they arrive. Names that differ
+// only in case, ё and е, or blanks are one pupil, shown as the name was first written. A pupil's
+// first and latest attempt are by their times; attempts without a date count as older than any
+// dated one, and where times are equal or unknown the order of the files and of their lines
+// decides. A pupil is doubtful with an attempt the course cannot have written.
 class PupilsModel : public JournalTable
 {
     Q_OBJECT
@@ -24,6 +25,7 @@ public:
         First,
         Best,
         Latest,
+        Change,
         Left,
         Right,
         Double,
@@ -34,6 +36,15 @@ public:
         ColumnCount
     };
 
+    // Where an attempt stands among a pupil's attempts.
+    struct Order
+    {
+        bool dated = false;
+        qint64 when = 0;
+        quint64 place = 0; // file and line
+        auto operator<=>(const Order &) const = default;
+    };
+
     struct Pupil
     {
         QString name;
@@ -41,8 +52,8 @@ public:
         double first = 0;
         double best = 0;
         double latest = 0;
-        quint64 firstPlace = 0; // file and line
-        quint64 latestPlace = 0;
+        Order firstOrder;
+        Order latestOrder;
         std::array<qint16, 6> bestScores{};
         bool complete = false; // all four exercises done in one attempt (CourseRules)
         int doubtful = 0;      // attempts the course cannot have written

@@ -23,6 +23,12 @@ void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
         case RecordsModel::Name:
             csv.addField(row.name);
             break;
+        case RecordsModel::When:
+            csv.addField(row.when);
+            break;
+        case RecordsModel::Host:
+            csv.addField(row.host);
+            break;
         case RecordsModel::Total: {
             char total[kTotalChars];
             csv.addField(QByteArrayView(total, writeTotal(row.total, total) - total));

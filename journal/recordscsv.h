@@ -9,15 +9,16 @@ class CsvWriter;
 
 // The records as CSV, one layout for the journal's «Сохранить записи в CSV» and for --export,
 // which scripts read: the file and the line, the name, the six scores, and the total with a
-// period whatever the locale.
+// period whatever the locale; then, after those ten, which stay as they are, when the attempt
+// was saved (ISO 8601 with the offset from UTC, empty when undated) and on which computer.
 namespace RecordsCsv {
 
 constexpr std::array<int, RecordsModel::ColumnCount> kColumns = {
     RecordsModel::File,  RecordsModel::Line,   RecordsModel::Name, RecordsModel::Left,
     RecordsModel::Right, RecordsModel::Double, RecordsModel::Move, RecordsModel::Game1,
-    RecordsModel::Game2, RecordsModel::Total};
+    RecordsModel::Game2, RecordsModel::Total,  RecordsModel::When, RecordsModel::Host};
 
-// The file and the name as CsvWriter::textField makes them.
+// The file, the name and the computer as CsvWriter::textField makes them.
 struct Row
 {
     QByteArrayView file;
@@ -25,6 +26,8 @@ struct Row
     QByteArrayView name;
     std::array<qint16, 6> scores{};
     double total = 0;
+    QByteArrayView when; // see RecordsModel::isoWhen
+    QByteArrayView host;
 };
 
 void writeTitles(CsvWriter &csv);

@@ -2,6 +2,7 @@
 
 #include "collationranks.h"
 #include "courserules.h"
+#include "datesfile.h"
 #include "filepath.h"
 #include "namefold.h"
 #include "plaintext.h"
@@ -9,6 +10,8 @@
 #include "totaltext.h"
 
 #include <QApplication>
+#include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -85,6 +88,13 @@ QString RecordsModel::explanation(int column)
         return QStringLiteral("Файл результатов, из которого взята строка");
     case Line:
         return QStringLiteral("Номер строки в файле");
+    case When:
+        return QStringLiteral(
+            "Когда попытка сохранена, по часам этого компьютера. Время берётся из файла дат "
+            "рядом с файлом результатов (res.txt.dates); «≈» — время, когда журнал увидел "
+            "запись, «—» — время неизвестно");
+    case Host:
+        return QStringLiteral("Компьютер, на котором сохранена попытка (из файла дат)");
     case Game1:
     case Game2: {
         const int score = column - Left;
@@ -148,6 +158,10 @@ QString RecordsModel::title(int column)
         return QStringLiteral("Файл");
     case Line:
         return QStringLiteral("Строка");
+    case When:
+        return QStringLiteral("Когда");
+    case Host:
+        return QStringLiteral("Компьютер");
     default:
         return RecordFields::title(column);
     }
@@ -157,6 +171,7 @@ void RecordsModel::addFiles(const QStringList &paths)
 {
     m_files += paths;
     m_closed.resize(size_t(m_files.size()), false);
+    m_seenLines.resize(size_t(m_files.size()), 0);
     labelFiles();
 }
 
@@ -217,25 +232,113 @@ void RecordsModel::apply(const JournalBatch &batch)
             m_folded.append(foldName(name));
         m_ranks.clear();
     }
-    if (batch.records.empty())
+    m_hosts += batch.hosts;
+    if (!batch.records.empty()) {
+        const int first = rowCount();
+        beginInsertRows({}, first, first + int(batch.records.size()) - 1);
+        m_records.append(batch.records);
+        for (const JournalRecord &record : batch.records) {
+            tally(record, 1);
+        }
+        endInsertRows();
+    }
+    takeDates(batch);
+}
+
+// The dates come for recent records, near the end: they are looked for from the end, in one
+// pass, as a file's records are in the order of their lines.
+void RecordsModel::takeDates(const JournalBatch &batch)
+{
+    if (batch.dated.empty())
         return;
-    const int first = rowCount();
-    beginInsertRows({}, first, first + int(batch.records.size()) - 1);
-    m_records.append(batch.records);
-    m_doubtful += std::count_if(batch.records.cbegin(), batch.records.cend(),
-                                [](const JournalRecord &record) { return record.doubts != 0; });
-    endInsertRows();
+    std::vector<JournalBatch::Dated> dated = batch.dated;
+    std::sort(dated.begin(), dated.end(),
+              [](const auto &a, const auto &b) { return a.line > b.line; });
+    size_t next = 0;
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (qsizetype row = m_records.size() - 1; row >= 0 && next < dated.size(); --row) {
+        JournalRecord &record = m_records.at(row);
+        if (record.file != batch.file)
+            continue;
+        while (next < dated.size() && dated[next].line > record.line)
+            ++next;
+        if (next == dated.size() || dated[next].line != record.line || record.unended)
+            continue;
+        tally(record, -1);
+        record.when = dated[next].when;
+        record.utcOffset = dated[next].utcOffset;
+        record.host = dated[next].host;
+        record.dating = JournalRecord::Dating::Exact;
+        tally(record, 1);
+        last = last < 0 ? row : last;
+        first = row;
+        ++next;
+    }
+    if (first < 0)
+        return;
+    emit dataChanged(index(int(first), 0), index(int(last), ColumnCount - 1));
+    emit marksChanged();
+    emit countedChanged();
+}
+
+void RecordsModel::setPeriod(const JournalPeriod &period)
+{
+    if (period == m_period)
+        return;
+    m_period = period;
+    countOutside();
+    emit marksChanged();
+    emit countedChanged();
+}
+
+void RecordsModel::countOutside()
+{
+    m_doubtful = m_outside = m_undatedOutside = 0;
+    for (qsizetype row = 0; row < m_records.size(); ++row)
+        tally(m_records[row], 1);
+}
+
+// Counts the record in, or out with -1: the doubtful ones of the period, and those the period
+// leaves out.
+void RecordsModel::tally(const JournalRecord &record, int sign)
+{
+    const bool in = counted(record);
+    m_doubtful += sign * (in && record.doubts != 0);
+    m_outside += sign * !in;
+    m_undatedOutside += sign * (!in && record.dating == JournalRecord::Dating::None);
+}
+
+qsizetype RecordsModel::freshCount() const
+{
+    qsizetype count = 0;
+    for (qsizetype row = 0; row < m_records.size(); ++row)
+        count += isFresh(m_records[row]);
+    return count;
+}
+
+void RecordsModel::markSeen()
+{
+    bool any = false;
+    for (qsizetype row = 0; row < m_records.size(); ++row) {
+        const JournalRecord &record = m_records[row];
+        if (isFresh(record)) {
+            m_seenLines[record.file] = std::max(m_seenLines[record.file], record.line);
+            any = true;
+        }
+    }
+    if (!any)
+        return;
+    emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+    emit marksChanged();
 }
 
 void RecordsModel::dropFile(quint16 file)
 {
     // Rare (a file replaced or cut shorter), and the rows left move: the table starts afresh.
     beginResetModel();
-    m_records.removeIf([&](const JournalRecord &record) {
-        const bool drop = record.file == file;
-        m_doubtful -= drop && record.doubts != 0;
-        return drop;
-    });
+    m_records.removeIf([&](const JournalRecord &record) { return record.file == file; });
+    countOutside();
     endResetModel();
 }
 
@@ -246,7 +349,7 @@ void RecordsModel::dropUnended(quint16 file)
         const JournalRecord &record = m_records[row];
         if (record.file == file && record.unended) {
             beginRemoveRows({}, int(row), int(row));
-            m_doubtful -= record.doubts != 0;
+            tally(record, -1);
             m_records.erase(row);
             endRemoveRows();
             return;
@@ -272,10 +375,14 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::TextAlignmentRole:
-        return column == Name || column == File ? QVariant()
-                                                : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return column == Name || column == File || column == Host
+                   ? QVariant()
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::ToolTipRole:
         return toolTip(record, column);
+    case Qt::BackgroundRole:
+        // A new record stands out, in a light or a dark scheme alike, unlike a selected one.
+        return isFresh(record) ? QVariant(QColor(255, 190, 0, 72)) : QVariant();
     case Qt::DecorationRole:
         if (column != Name || record.doubts == 0)
             return {};
@@ -304,9 +411,60 @@ QVariant RecordsModel::data(const QModelIndex &index, int role) const
         return m_fileLabels[record.file];
     case Line:
         return record.line;
+    case When:
+        return whenText(record);
+    case Host:
+        return m_hosts[record.host];
     default:
         return int(record.scores[size_t(column - Left)]);
     }
+}
+
+QString RecordsModel::whenText(const JournalRecord &record)
+{
+    if (record.dating == JournalRecord::Dating::None)
+        return QStringLiteral("—");
+    const QString shown =
+        QDateTime::fromSecsSinceEpoch(record.when).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    return record.dating == JournalRecord::Dating::Seen ? QStringLiteral("≈ ") + shown : shown;
+}
+
+QByteArray RecordsModel::isoWhen(const JournalRecord &record)
+{
+    return record.dating == JournalRecord::Dating::Exact
+               ? DatesFile::isoTime(record.when, record.utcOffset)
+               : QByteArray();
+}
+
+QString RecordsModel::whenToolTip(const JournalRecord &record) const
+{
+    switch (record.dating) {
+    case JournalRecord::Dating::Exact: {
+        // As the saving computer's clock showed it, which may be in another time zone.
+        const QDateTime saved =
+            QDateTime::fromSecsSinceEpoch(record.when, Qt::OffsetFromUTC, record.utcOffset * 60);
+        const int offset = std::abs(int(record.utcOffset));
+        QString line = QStringLiteral("Сохранена %1 по часам компьютера (UTC%2%3:%4)")
+                           .arg(saved.toString(QStringLiteral("dd.MM.yyyy в HH:mm:ss")),
+                                record.utcOffset < 0 ? QStringLiteral("−") : QStringLiteral("+"))
+                           .arg(offset / 60, 2, 10, QLatin1Char('0'))
+                           .arg(offset % 60, 2, 10, QLatin1Char('0'));
+        if (record.host != 0)
+            line += QStringLiteral(" «%1»").arg(m_hosts[record.host]);
+        return line;
+    }
+    case JournalRecord::Dating::Seen:
+        return QStringLiteral("Время примерное: запись появилась, пока журнал был открыт, и "
+                              "журнал увидел её %1. Строки для неё в файле дат пока нет")
+            .arg(QDateTime::fromSecsSinceEpoch(record.when)
+                     .toString(QStringLiteral("dd.MM.yyyy в HH:mm:ss")));
+    case JournalRecord::Dating::None:
+        break;
+    }
+    return QStringLiteral("Время неизвестно: в файле дат рядом с файлом результатов нет строки, "
+                          "которая совпала бы с этой записью. Так бывает с записями, сделанными "
+                          "до того, как курс стал ставить даты, дописанными другой программой "
+                          "или исправленными вручную");
 }
 
 // A tooltip that looks like markup would be read as such: every one with a name or a path is
@@ -316,6 +474,8 @@ QVariant RecordsModel::toolTip(const JournalRecord &record, int column) const
     if (column == File)
         return fileToolTip(record.file);
     QStringList lines;
+    if (column == When)
+        lines << whenToolTip(record);
     if (column == Name && !m_names[record.name].trimmed().isEmpty())
         lines << m_names[record.name];
     const QStringList reasons = doubtReasons(record, column);
@@ -324,6 +484,8 @@ QVariant RecordsModel::toolTip(const JournalRecord &record, int column) const
     if (record.unended)
         lines << QStringLiteral(
             "Строка не дописана: в файле нет её конца, итог может быть неполным");
+    if (isFresh(record))
+        lines << QStringLiteral("Новая запись: появилась, пока журнал был открыт");
     if (lines.isEmpty())
         return {};
     return PlainText::html(lines.join(u'\n'));
@@ -336,7 +498,7 @@ QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return explanation(section);
     if (orientation == Qt::Horizontal && role == TypedRole)
-        return section == Name || section == File;
+        return section == Name || section == File || section == Host;
     return JournalTable::headerData(section, orientation, role);
 }
 
@@ -355,6 +517,14 @@ bool RecordsModel::lessThan(int leftRow, int rightRow, int column) const
         return left.file < right.file;
     case Line:
         return left.line < right.line;
+    case When:
+        // Undated records first, as the oldest.
+        if ((left.dating == JournalRecord::Dating::None) !=
+            (right.dating == JournalRecord::Dating::None))
+            return left.dating == JournalRecord::Dating::None;
+        return left.dating != JournalRecord::Dating::None && left.when < right.when;
+    case Host:
+        return m_hosts[left.host] < m_hosts[right.host];
     default:
         return left.scores[size_t(column - Left)] < right.scores[size_t(column - Left)];
     }

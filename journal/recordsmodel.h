@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journalbatch.h"
+#include "journalperiod.h"
 #include "journalrecord.h"
 #include "journaltable.h"
 #include "recordstore.h"
@@ -17,7 +18,21 @@ class RecordsModel : public JournalTable
     Q_OBJECT
 
 public:
-    enum Column { Name, Left, Right, Double, Move, Game1, Game2, Total, File, Line, ColumnCount };
+    enum Column {
+        Name,
+        Left,
+        Right,
+        Double,
+        Move,
+        Game1,
+        Game2,
+        Total,
+        When,
+        Host,
+        File,
+        Line,
+        ColumnCount
+    };
 
     explicit RecordsModel(QObject *parent = nullptr);
 
@@ -54,7 +69,34 @@ public:
 
     const JournalRecord &record(int row) const { return m_records[row]; }
     const QString &name(quint32 id) const { return m_names[id]; }
+    // The computer's name; empty for none.
+    const QString &hostName(quint16 id) const { return m_hosts[id]; }
+    // Of the period's records.
     int doubtfulCount() const { return int(m_doubtful); }
+
+    // The record's time as the table shows it, in this computer's time zone: "08.12.2026
+    // 10:15", with "≈" before a time the journal saw it at; "—" when undated.
+    static QString whenText(const JournalRecord &record);
+    // The time as ISO 8601 with the offset from UTC of the computer that saved the record
+    // (2026-12-08T10:15:02+03:00); empty unless the dates file gives it.
+    static QByteArray isoWhen(const JournalRecord &record);
+
+    // Only the records of the period count: the filter shows no others, and the pupils are
+    // made of them.
+    void setPeriod(const JournalPeriod &period);
+    const JournalPeriod &period() const { return m_period; }
+    bool counted(const JournalRecord &record) const { return m_period.contains(record); }
+    // The records the period leaves out, and how many of them are undated.
+    qsizetype outsideCount() const { return m_outside; }
+    qsizetype undatedOutsideCount() const { return m_undatedOutside; }
+
+    // New records: appended while the journal was open, in lines past those marked seen.
+    bool isFresh(const JournalRecord &record) const
+    {
+        return record.arrived && record.line > m_seenLines[record.file];
+    }
+    qsizetype freshCount() const;
+    void markSeen();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -66,15 +108,31 @@ public:
     QString foldedName(int name) const override { return m_folded[name]; }
     bool doubtful(int row) const override { return m_records[row].doubts != 0; }
     bool lessThan(int leftRow, int rightRow, int column) const override;
+    bool inPeriod(int row) const override { return counted(m_records[row]); }
+    bool wholeInPeriod() const override { return m_period.all; }
+    bool fresh(int row) const override { return isFresh(m_records[row]); }
+
+signals:
+    // The period changed, or records read before were dated since: the pupils are made anew.
+    void countedChanged();
 
 private:
     void dropFile(quint16 file);
     void dropUnended(quint16 file);
+    void takeDates(const JournalBatch &batch);
+    void countOutside();
+    void tally(const JournalRecord &record, int sign);
     void labelFiles();
     QVariant toolTip(const JournalRecord &record, int column) const;
+    QString whenToolTip(const JournalRecord &record) const;
 
     RecordStore m_records;
     qsizetype m_doubtful = 0;
+    JournalPeriod m_period;
+    qsizetype m_outside = 0;
+    qsizetype m_undatedOutside = 0;
+    std::vector<quint32> m_seenLines; // by file: the new records marked seen end there
+    QStringList m_hosts{QString()};
     QStringList m_names;
     QStringList m_folded;
     QStringList m_files;

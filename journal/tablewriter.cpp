@@ -7,6 +7,7 @@
 #include "recordscsv.h"
 #include "recordsmodel.h"
 
+#include <QHash>
 #include <QItemSelection>
 #include <algorithm>
 #include <vector>
@@ -17,6 +18,7 @@ void writeRecords(CsvWriter &csv, const JournalFilter &shown, const RecordsModel
 {
     // Names and file names are typed by people; a name is made a field once.
     std::vector<QByteArray> names(size_t(records.nameCount()));
+    QHash<quint16, QByteArray> hosts;
     std::vector<QByteArray> files;
     for (int each = 0; each < records.fileCount(); ++each)
         files.push_back(CsvWriter::textField(records.filePath(each)));
@@ -26,8 +28,11 @@ void writeRecords(CsvWriter &csv, const JournalFilter &shown, const RecordsModel
         QByteArray &name = names[record.name];
         if (name.isNull())
             name = CsvWriter::textField(records.name(record.name));
-        RecordsCsv::writeRow(csv,
-                             {files[record.file], record.line, name, record.scores, record.total});
+        QByteArray &host = hosts[record.host];
+        if (host.isNull())
+            host = CsvWriter::textField(records.hostName(record.host));
+        RecordsCsv::writeRow(csv, {files[record.file], record.line, name, record.scores,
+                                   record.total, RecordsModel::isoWhen(record), host});
     }
 }
 

@@ -17,7 +17,9 @@ struct LinePlace
     bool ended = true;
 };
 
-// One line read as a record: the name's bytes, the six scores and the total exactly as written.
+// One line read as a record: the name's bytes, the six scores and the total exactly as written;
+// and the whole line's bytes, its line end included, where the reader holds them in one piece
+// (empty where the line straddles two reads).
 struct LineRecord
 {
     std::string_view name;
@@ -25,6 +27,7 @@ struct LineRecord
     double total = 0;
     bool nameCut = false; // the name goes on past these bytes (see ResultsParser::kMaxName)
     TextEncoding encoding = TextEncoding::Cp1251; // the name's, as a follower reads it
+    std::string_view bytes;
 };
 
 // The start of a skipped line as its bytes, without its line end: at most kKept bytes, so that

@@ -3,6 +3,7 @@
 #include "appendfailure.h"
 #include "bytesource.h"
 #include "cp1251.h"
+#include "datesfile.h"
 #include "filelock.h"
 #include "filepath.h"
 #include "openedfile.h"
@@ -13,6 +14,7 @@
 #include "totaltext.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,8 +166,8 @@ void ResultsFile::AppendResult(const ResultRecord &record, const FileLock::Wait 
     // would shift the fields of every later record. The lock keeps it from changing meanwhile.
     if (plainFile && ::fstat(file.fd(), &status) != 0)
         throw AppendFailure(reasonFor(errno));
-    if (plainFile)
-        line.prepend(lineStart(file.fd(), status.st_size));
+    const QByteArrayView start = plainFile ? lineStart(file.fd(), status.st_size) : "";
+    line.prepend(start.toByteArray());
     qsizetype written = 0;
     int error = 0;
     while (written < line.size()) {
@@ -189,6 +191,20 @@ void ResultsFile::AppendResult(const ResultRecord &record, const FileLock::Wait 
         if (written > 0 && plainFile)
             static_cast<void>(::ftruncate(file.fd(), status.st_size));
         throw AppendFailure(reasonFor(error));
+    }
+    // Dated once the record is on the disk, still under the lock, so that the dates file's
+    // lines come in the order of the records. The record is saved whatever becomes of its date.
+    if (plainFile) {
+        const QString problem = DatesFile::append(name, file.fd(), status.st_size + start.size(),
+                                                  QByteArrayView(line).sliced(start.size()));
+        if (!problem.isEmpty())
+            std::fputs(FilePath::encode(
+                           QStringLiteral("mouse-tutor: дата попытки не записана в "
+                                          "«%1»: %2\n")
+                               .arg(FilePath::printable(FilePath::decode(DatesFile::nameFor(name))),
+                                    problem))
+                           .constData(),
+                       stderr);
     }
     if (const int closeError = file.close())
         throw AppendFailure(reasonFor(closeError));

@@ -45,7 +45,9 @@ public:
     // Appends one line with a single write and waits until it is on the disk. The line always
     // starts a line of its own: after a last line without its line end, the line end comes
     // first in the same write. Throws AppendFailure, with the reason, when the line could not be
-    // written whole or stored; such a line is taken back.
+    // written whole or stored; such a line is taken back. A line saved is then dated, under the
+    // same lock, in the dates file beside (see DatesFile); a date that cannot be written is said
+    // on standard error, and the line stays saved, undated.
     void AppendResult(const ResultRecord &record, const FileLock::Wait &wait) const;
     void AppendResult(const ResultRecord &record) const { AppendResult(record, startWait()); }
 

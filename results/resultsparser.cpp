@@ -629,6 +629,10 @@ void ResultsParser::readLines(LineSink &sink, qint64 firstNumber, qint64 startOf
             keepHead(m_pos);
             sink.skipped(place, fault, lineHead(place));
         } else {
+            line.bytes = place.start >= m_readBefore
+                             ? std::string_view(m_buffer.get() + (place.start - m_readBefore),
+                                                size_t(place.end - place.start))
+                             : std::string_view();
             sink.record(place, line);
         }
         ++place.number;

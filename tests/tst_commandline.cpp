@@ -47,7 +47,8 @@ using Action = CommandLine::Action;
 namespace {
 
 const QString kUsage = "Использование: mouse-tutor [ПАРАМЕТР]...\n"
-                       "   или: mouse-tutor --journal [--export CSV] [ФАЙЛ]...\n";
+                       "   или: mouse-tutor --journal [--export CSV] [--since КОГДА] [--until "
+                       "КОГДА] [ФАЙЛ]...\n";
 
 // «класс» and «нет» in Windows-1251: folder names that are not UTF-8.
 const QString kClass = FilePath::decode("\xEA\xEB\xE0\xF1\xF1");
@@ -57,14 +58,25 @@ const QString kNone = FilePath::decode("\xED\xE5\xF2");
 const QByteArray kResults = "\"=A1, x\",1,2,3,4,5,6,0.125\r\nbad\r\n"
                             "\"\xD3\xF7\xE5\xED\xE8\xEA\",10,10,10,3,10,8,4.125\r\n";
 const QByteArray kHeader = "\xEF\xBB\xBF"
-                           "Файл,Строка,Имя,Левая,Правая,Двойной,Движ,Игра 1,Игра 2,Итог\r\n";
+                           "Файл,Строка,Имя,Левая,Правая,Двойной,Движ,Игра 1,Игра 2,Итог,Когда,"
+                           "Компьютер\r\n";
+// The dates of kResults' records 1 and 3, the second from a computer named as a formula.
+const QByteArray kDates = "0 28 9eb33f7c 2026-12-08T10:15:02+03:00 m1\n"
+                          "33 32 e1dd18a0 2026-12-09T23:30:00-05:00 =m2\n";
+const QByteArray kWhen1 = ",2026-12-08T10:15:02+03:00,m1";
+const QByteArray kWhen3 = ",2026-12-09T23:30:00-05:00,'=m2";
 
-// The CSV of kResults read from `file`.
-QByteArray csvOf(const QString &file)
+// The CSV of kResults read from `file`: the records of `lines`, dated as kDates says when
+// `dated`.
+QByteArray csvOf(const QString &file, const QString &lines = "13", bool dated = false)
 {
     const QByteArray field = CsvWriter::textField(file);
-    return kHeader + field + ",1,\"'=A1, x\",1,2,3,4,5,6,0.125\r\n" + field +
-           ",3,Ученик,10,10,10,3,10,8,4.125\r\n";
+    QByteArray csv = kHeader;
+    if (lines.contains('1'))
+        csv += field + ",1,\"'=A1, x\",1,2,3,4,5,6,0.125" + (dated ? kWhen1 : ",,") + "\r\n";
+    if (lines.contains('3'))
+        csv += field + ",3,Ученик,10,10,10,3,10,8,4.125" + (dated ? kWhen3 : ",,") + "\r\n";
+    return csv;
 }
 
 QString skipped(const QString &file)
@@ -316,6 +328,30 @@ void CommandLineTest::parse_data()
                             << "" << "" << "a.txt > out.csv";
     usage("export without journal", {"--export", "out.csv"}, "«--export» бывает только вместе с «--journal»");
     usage("export, no CSV", {"--journal", "--export"}, "после «--export» не указано значение");
+    // A period: a date is its whole day, a time its minute or second, by this computer's clock
+    // unless an offset follows; shown here in UTC.
+    const auto local = [](int day, int hour, int minute) {
+        return QDateTime(QDate(2026, 12, day), QTime(hour, minute)).toUTC().toString(Qt::ISODate);
+    };
+    const QDate today = QDate::currentDate();
+    QTest::newRow("since and until dates") << QStringList{"--journal", "--since", "2026-12-08", "--until", "2026-12-09", "a.txt"} << Action::Journal
+                                           << "res.txt" << "" << "" << "a.txt [" + local(8, 0, 0) + ", " + local(10, 0, 0) + ")";
+    QTest::newRow("today") << QStringList{"--journal", "--since=today", "--until=today"} << Action::Journal << "res.txt" << "" << ""
+                           << "res.txt [" + QDateTime(today, QTime(0, 0)).toUTC().toString(Qt::ISODate) + ", "
+                                  + QDateTime(today.addDays(1), QTime(0, 0)).toUTC().toString(Qt::ISODate) + ")";
+    QTest::newRow("since a minute with an offset") << QStringList{"--journal", "--since", "2026-12-08T10:15+03:00", "--export", "-"} << Action::Export
+                                                   << "res.txt" << "" << "" << "res.txt > - [2026-12-08T07:15:00Z, …)";
+    QTest::newRow("until a minute, local") << QStringList{"--journal", "--until", "2026-12-08T10:15"} << Action::Journal
+                                           << "res.txt" << "" << "" << "res.txt […, " + local(8, 10, 16) + ")";
+    QTest::newRow("until a second in UTC") << QStringList{"--journal", "--until", "2026-12-31T23:59:59Z"} << Action::Journal
+                                           << "res.txt" << "" << "" << "res.txt […, 2027-01-01T00:00:00Z)";
+    const QString when = "» после «--%1» — не время: нужна дата (2026-12-08), дата и время (2026-12-08T10:15, можно со сдвигом от UTC: +03:00) или today";
+    for (const char *value : {"2026-13-01", "2026-02-29", "08.12.2026", "2026-12-08T24:00", "2026-12-08T10:15+03:60", "2026-12-08 10:15", "yesterday"})
+        usage(value, {"--journal", "--until", value}, "«" + QString(value) + when.arg("until"));
+    usage("since, no value", {"--journal", "--since"}, "после «--since» не указано значение");
+    usage("since after until", {"--journal", "--since", "2026-12-09", "--until", "2026-12-08T23:59"},
+          "«--since» не раньше «--until»: в такое время не попадает ни одна запись");
+    usage("since without journal", {"--since", "today"}, "«--since» бывает только вместе с «--journal»");
     // clang-format on
 }
 
@@ -345,6 +381,15 @@ void CommandLineTest::parse()
     QString opens = result.journalFiles.join(' ');
     if (!result.exportPath.isEmpty())
         opens += " > " + result.exportPath;
+    const auto utc = [](qint64 seconds, qint64 unbounded) {
+        return seconds == unbounded
+                   ? QString("…")
+                   : QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
+    };
+    if (result.period)
+        opens += QString(" [%1, %2)")
+                     .arg(utc(result.since, std::numeric_limits<qint64>::min()),
+                          utc(result.until, std::numeric_limits<qint64>::max()));
     QCOMPARE(opens, place(journal));
     QCOMPARE(result.exitStatus,
              action == Action::BadUsage || action == Action::BadResultsFile ? 2 : 0);
@@ -361,7 +406,8 @@ void CommandLineTest::resultsGoWhereTheCommandLineSays_data()
     // clang-format on
 }
 
-// The whole way from the command line to the results table's append, and nothing anywhere else.
+// The whole way from the command line to the results table's append and its date, and nothing
+// anywhere else.
 void CommandLineTest::resultsGoWhereTheCommandLineSays()
 {
     QFETCH(QString, path);
@@ -382,20 +428,24 @@ void CommandLineTest::resultsGoWhereTheCommandLineSays()
                                    place("@/" + kClass + "/res.txt")};
     for (const QString &other : everyFile)
         QCOMPARE(statusOf(other).st_mode != 0, other == written);
-    QVERIFY(::unlink(FilePath::encode(written).constData()) == 0);
+    // The record is dated beside it, once.
+    const QByteArray dates = readFile(written + ".dates");
+    QVERIFY(dates.startsWith("0 24 ") && dates.count('\n') == 1);
+    for (const QString &name : {written, written + ".dates"})
+        QVERIFY(::unlink(FilePath::encode(name).constData()) == 0);
 }
 
 void CommandLineTest::exportWithoutWindow_data()
 {
     // In a fresh working directory, each step of `setup` makes a file ("res NAME" kResults,
-    // "more NAME N" N more records, "old NAME" a line "old", "link NAME TO", "hard NAME TO",
-    // "mkdir NAME", "sticky NAME" a folder as /tmp is, "fifo NAME", "chmod NAME MODE", "owner
-    // NAME UID" a file of another user) or sets the program's "umask MODE" or "limit BYTES" of
-    // file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs, its standard output
-    // appended to `output`. Each of `checks` holds then: "csv NAME FILE" (NAME holds the CSV of
-    // FILE), "res NAME", "old NAME", "mode NAME MODE", "link NAME", "char NAME", "fifo NAME",
-    // "only NAMES..." (the folder holds these: nothing left behind), "none PATTERN" (nothing in
-    // its folder is named so).
+    // "dates NAME" kDates beside it, "more NAME N" N more records, "old NAME" a line "old", "link
+    // NAME TO", "hard NAME TO", "mkdir NAME", "sticky NAME" a folder as /tmp is, "fifo NAME",
+    // "chmod NAME MODE", "owner NAME UID" a file of another user) or sets the program's "umask
+    // MODE" or "limit BYTES" of file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs,
+    // its standard output appended to `output`. Each of `checks` holds then: "csv NAME FILE [LINES
+    // dated]" (NAME holds the CSV of FILE, or of its records LINES, dated), "res NAME", "old NAME",
+    // "mode NAME MODE", "link NAME", "char NAME", "fifo NAME", "only NAMES..." (the folder holds
+    // these: nothing left behind), "none PATTERN" (nothing in its folder is named so).
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("output");
@@ -469,6 +519,15 @@ void CommandLineTest::exportWithoutWindow_data()
                                         << QStringList{"csv " + kClass + "/out.csv " + kClass + "/res.txt"};
     QTest::newRow("line feed in a name") << res << QStringList{"-", "a\nb.txt", "res.txt"} << out << 1 << "a\\x0Ab.txt: файл не найден\n" + skip
                                          << QStringList{"csv @/stdout res.txt"};
+    // When and where each attempt was saved, from the dates file; only the period's, dated.
+    const QStringList dated = res + QStringList{"dates res.txt"};
+    QTest::newRow("dated") << dated << args << out << 0 << skip << QStringList{"csv out.csv res.txt 13 dated"};
+    QTest::newRow("since") << dated << QStringList{"out.csv", "--since", "2026-12-09T12:00Z", "res.txt"} << out << 0 << skip
+                           << QStringList{"csv out.csv res.txt 3 dated"};
+    QTest::newRow("until a second, included") << dated << QStringList{"out.csv", "--until=2026-12-08T07:15:02Z", "res.txt"} << out << 0 << skip
+                                              << QStringList{"csv out.csv res.txt 1 dated"};
+    QTest::newRow("undated: in no period") << res << QStringList{"out.csv", "--until", "2099-01-01", "res.txt"} << out << 0 << skip
+                                           << QStringList{"csv out.csv res.txt -"};
     // clang-format on
 }
 
@@ -494,6 +553,8 @@ void CommandLineTest::exportWithoutWindow()
         const QByteArray to = FilePath::encode(words.value(2));
         if (words[0] == "res" || words[0] == "old")
             QVERIFY(writeFile(words[1], words[0] == "res" ? kResults : "old\n"));
+        else if (words[0] == "dates")
+            QVERIFY(writeFile(words[1] + ".dates", kDates));
         else if (words[0] == "more")
             QVERIFY(writeFile(words[1], kResults.right(32).repeated(words[2].toInt()), O_APPEND));
         else if (words[0] == "link")
@@ -536,7 +597,7 @@ void CommandLineTest::exportWithoutWindow()
         const struct stat file = statusOf(words.value(0));
         struct stat target = {};
         if (what == "csv")
-            QCOMPARE(readFile(words[0]), csvOf(words[1]));
+            QCOMPARE(readFile(words[0]), csvOf(words[1], words.value(2, "13"), words.size() > 3));
         else if (what == "res" || what == "old")
             QCOMPARE(readFile(words[0]), what == "res" ? kResults : "old\n");
         else if (what == "mode")
@@ -843,9 +904,14 @@ void CommandLineTest::longNamesReadWhole()
     const auto [ended, said] =
         runProgram({"--journal", "--export", "out.csv", "res.txt"}, "out", "err");
     QCOMPARE(said, QByteArray());
-    QCOMPARE(readFile("out.csv"),
-             kHeader + "res.txt,1," + QString(255, u'я').toUtf8() + zeros + "res.txt,2," +
-                 QString(ResultsParser::kMaxName, u'а').toUtf8() + "…" + zeros);
+    // The course's line is dated, the one added by hand is not.
+    const QList<QByteArray> rows = readFile("out.csv").split('\n');
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[0] + '\n', kHeader);
+    QVERIFY(rows[1].startsWith("res.txt,1," + QString(255, u'я').toUtf8() + zeros.chopped(2) +
+                               ",20"));
+    QCOMPARE(rows[2], "res.txt,2," + QString(ResultsParser::kMaxName, u'а').toUtf8() + "…" +
+                          zeros.chopped(2) + ",,\r");
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of

@@ -1,5 +1,7 @@
 #include "courserules.h"
+#include "crc32.h"
 #include "csvwriter.h"
+#include "datesfile.h"
 #include "followedwrite.h"
 #include "journalexport.h"
 #include "journalfilter.h"
@@ -8,6 +10,8 @@
 #include "journalreport.h"
 #include "journalwindow.h"
 #include "namefold.h"
+#include "newrecords.h"
+#include "periodbar.h"
 #include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "qttranslation.h"
@@ -21,6 +25,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFont>
@@ -181,6 +186,39 @@ struct Journal
     }
 };
 
+// Seconds since 1970 of an ISO time with its offset.
+qint64 secondsOf(const QString &time)
+{
+    return DatesFile::parseIsoTime(time.toStdString())->first;
+}
+
+// A record as "file:line when total", `when` an ISO time with its offset, "~" before one the
+// journal saw it at, or "-" for none.
+JournalRecord recordOf(const QString &text)
+{
+    const QStringList words = text.split(' ');
+    JournalRecord record;
+    record.file = quint16(words[0].section(':', 0, 0).toInt());
+    record.line = quint32(words[0].section(':', 1).toInt());
+    record.total = words[2].toDouble();
+    if (words[1] != "-") {
+        const bool seen = words[1].startsWith('~');
+        const auto time = DatesFile::parseIsoTime(words[1].mid(seen).toStdString());
+        record.when = time->first;
+        record.utcOffset = qint16(time->second);
+        record.dating = seen ? JournalRecord::Dating::Seen : JournalRecord::Dating::Exact;
+    }
+    return record;
+}
+
+// The record's line in the dates file, from its bytes and place.
+QByteArray dateLine(qint64 offset, const QByteArray &record, const char *time, const char *host)
+{
+    const auto when = DatesFile::parseIsoTime(time);
+    return DatesFile::format({offset, record.size(), Crc32::of(std::string_view(record)),
+                              when->first, qint16(when->second), host});
+}
+
 // A window's table as its rows, each the cells of `columns` (or all) joined by "|".
 QString cells(const QAbstractItemModel *model, QList<int> columns = {})
 {
@@ -225,6 +263,7 @@ struct Kept
     QString needle;
     JournalFilter::Match match = JournalFilter::Match::Part;
     bool doubtfulOnly = false;
+    bool freshOnly = false;
 };
 
 // The table's rows a filter shows, worked out the plain way: the names that hold the folded
@@ -238,7 +277,8 @@ std::vector<int> plainRows(const JournalTable &table, const Kept &kept, int colu
     for (int row = 0; row < table.rowCount(); ++row) {
         const QString name = table.foldedName(table.nameOfRow(row));
         if ((whole ? name == needle : name.contains(needle)) &&
-            (!kept.doubtfulOnly || table.doubtful(row)))
+            (!kept.doubtfulOnly || table.doubtful(row)) && (!kept.freshOnly || table.fresh(row)) &&
+            table.inPeriod(row))
             rows.push_back(row);
     }
     if (column >= 0)
@@ -337,6 +377,12 @@ private slots:
     void qtTextsInTheUsersLanguage();
     void niceAxis_data();
     void niceAxis();
+    void pupilsFollowTime_data();
+    void pupilsFollowTime();
+    void periodsOfTheBar_data();
+    void periodsOfTheBar();
+    void datedAsTheyArrive();
+    void lessonAndNewRecords();
 };
 
 void JournalTest::lenientReading_data()
@@ -601,15 +647,15 @@ void JournalTest::pupilSummaries()
                                  "\"=<Ann>\",9,10,10,10,5,2,4.875\r\n"));
     JournalWindow window;
     QVERIFY(openAndRead(window, {first, second}));
-    QCOMPARE(cells(table(window, "pupils")), "Ёжик |3|4,25|5|5|10|10|10|10|0|0|да "
-                                             "=<Ann>|2|4,875|4,875|4,875|10|10|10|10|5|4|нет");
+    QCOMPARE(cells(table(window, "pupils")), "Ёжик |3|4,25|5|5|+0,75|10|10|10|10|0|0|да "
+                                             "=<Ann>|2|4,875|4,875|4,875|0|10|10|10|10|5|4|нет");
     QCOMPARE(window.findChild<QLabel *>("problems")->text(), "«second.txt»: в кодировке UTF-8");
     const QString csv = folder.filePath("pupils.csv");
     QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
     QFile saved(csv);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll().split('\n').value(2),
-             QString("'=<Ann>,2,\"4,875\",\"4,875\",\"4,875\",10,10,10,10,5,4,нет\r").toUtf8());
+             QString("'=<Ann>,2,\"4,875\",\"4,875\",\"4,875\",0,10,10,10,10,5,4,нет\r").toUtf8());
 }
 
 void JournalTest::courseRules_data()
@@ -914,7 +960,7 @@ void JournalTest::teacherAtWork()
 
     QTest::sendKeyEvent(QTest::Click, search, Qt::Key_unknown, "к", Qt::NoModifier);
     tabs->setCurrentWidget(pupils);
-    // Twelve columns in a window 1000 pixels wide, the name's with room.
+    // Thirteen columns in a window 1100 pixels wide, the name's with room.
     QVERIFY(pupils->horizontalHeader()->length() <= pupils->viewport()->width());
     QVERIFY(pupils->horizontalHeader()->sectionSize(PupilsModel::Name) >= 100);
     const QModelIndex pupil = pupils->model()->index(0, PupilsModel::Name);
@@ -934,9 +980,10 @@ void JournalTest::teacherAtWork()
                       records->visualRect(records->model()->index(3, 1)).center());
     QTest::keyClick(records, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             "Имя\tЛевая\tПравая\tДвойной\tДвиж\tИгра 1\tИгра 2\tИтог\tФайл\tСтрока\n"
-             "ёлкин \t9\t10\t10\t10\t0\t0\t4,875\tb.txt\t1\n"
-             "Ёлкин\t12\t10\t10\t10\t0\t0\t5,25\ta.txt\t3\n");
+             "Имя\tЛевая\tПравая\tДвойной\tДвиж\tИгра 1\tИгра 2\tИтог\tКогда\tКомпьютер\tФайл\t"
+             "Строка\n"
+             "ёлкин \t9\t10\t10\t10\t0\t0\t4,875\t—\t\tb.txt\t1\n"
+             "Ёлкин\t12\t10\t10\t10\t0\t0\t5,25\t—\t\ta.txt\t3\n");
     QTest::keyClick(records, Qt::Key_Escape);
     QVERIFY(window.findChild<QWidget *>("pupilBar")->isHidden());
     QCOMPARE(tabs->currentWidget(), pupils);
@@ -1010,10 +1057,6 @@ void JournalTest::closedFileNotRead()
     QCOMPARE(batches[0][0].value<std::shared_ptr<JournalBatch>>()->file, 1);
 }
 
-// Random appends, voided last lines, files read anew, searches for a piece of a name or a whole
-// one, doubtful rows alone, and sorts: both filters show what the plain reading gives, Qt's
-// model tester checks every signal they send, and a row a view holds stays on its record while
-// the record is shown.
 // While another program holds a file's lock, the status bar says that the journal waits for
 // it; once it is let go, the records come and the note goes.
 void JournalTest::lockWaitShown()
@@ -1038,6 +1081,10 @@ void JournalTest::lockWaitShown()
     QTRY_VERIFY(!reading->isVisible());
 }
 
+// Random appends, voided last lines, files read anew, searches for a piece of a name or a whole
+// one, doubtful rows alone, new rows alone and marked seen, periods, dates that come late, and
+// sorts: both filters show what the plain reading gives, Qt's model tester checks every signal
+// they send, and a row a view holds stays on its record while the record is shown.
 void JournalTest::filterAgainstPlainModel()
 {
     RecordsModel records;
@@ -1055,8 +1102,8 @@ void JournalTest::filterAgainstPlainModel()
     records.apply(named);
     Kept kept;
     QRandomGenerator random(20240607);
-    for (int step = 0; step < 400; ++step) {
-        const int what = random.bounded(10);
+    for (int step = 0; step < 600; ++step) {
+        const int what = random.bounded(14);
         JournalBatch batch;
         batch.file = quint16(random.bounded(2));
         if (what < 6) {
@@ -1067,15 +1114,34 @@ void JournalTest::filterAgainstPlainModel()
                 record.total = random.bounded(4) / 2.0;
                 record.name = quint32(random.bounded(names.size()));
                 record.file = batch.file;
-                record.line = quint32(step);
+                record.line = quint32(step * 8 + i);
                 record.scores[0] = qint16(random.bounded(3));
                 record.unended = random.bounded(6) == 0;
                 record.doubts = random.bounded(4) == 0 ? CourseRules::kWrongTotal : 0;
+                record.dating = JournalRecord::Dating(random.bounded(3));
+                record.when = random.bounded(10);
+                record.arrived = random.bounded(2) == 0;
                 batch.records.push_back(record);
             }
             records.apply(batch);
         } else if (what == 6) {
             batch.startOver = true;
+            records.apply(batch);
+        } else if (what == 10) {
+            const int from = random.bounded(6);
+            records.setPeriod(random.bounded(3) == 0
+                                  ? JournalPeriod()
+                                  : JournalPeriod::between(from, random.bounded(from, 11)));
+        } else if (what == 11) {
+            kept.freshOnly = !kept.freshOnly;
+            recordsFilter.setFreshOnly(kept.freshOnly);
+        } else if (what == 12) {
+            records.markSeen();
+        } else if (what == 13) {
+            // Dates for lines read before, some of them still there.
+            for (int i = random.bounded(1, 4); i > 0; --i)
+                batch.dated.push_back(
+                    {quint32(random.bounded(step * 8 + 8)), 0, 0, qint64(random.bounded(10))});
             records.apply(batch);
         } else {
             QPersistentModelIndex held;
@@ -1107,8 +1173,10 @@ void JournalTest::filterAgainstPlainModel()
         }
         QCOMPARE(filterRows(recordsFilter),
                  plainRows(records, kept, recordsFilter.sortColumn(), recordsFilter.sortOrder()));
-        QCOMPARE(filterRows(pupilsFilter),
-                 plainRows(pupils, kept, pupilsFilter.sortColumn(), pupilsFilter.sortOrder()));
+        Kept pupilsKept = kept;
+        pupilsKept.freshOnly = false;
+        QCOMPARE(filterRows(pupilsFilter), plainRows(pupils, pupilsKept, pupilsFilter.sortColumn(),
+                                                     pupilsFilter.sortOrder()));
     }
 }
 
@@ -1400,6 +1468,213 @@ void JournalTest::niceAxis()
     QVERIFY(axis.ticks >= 2 && axis.ticks <= PupilsChart::kMaxTicks);
     QVERIFY(axis.low <= low && axis.low > low - axis.step);
     QVERIFY(axis.high >= high && (axis.high < high + axis.step || axis.ticks == 2));
+}
+
+void JournalTest::pupilsFollowTime_data()
+{
+    QTest::addColumn<QStringList>("records"); // as recordOf() reads them, all of one pupil
+    QTest::addColumn<QString>("period");      // "from until", or all the time
+    QTest::addColumn<QString>("pupil");       // attempts, first, best, latest, growth
+    QTest::addColumn<QString>("outside");     // records the period leaves out, undated ones
+    const QString day = "2026-12-08T00:00:00+03:00 2026-12-09T00:00:00+03:00";
+    // clang-format off
+    QTest::newRow("a clock set back") << QStringList{"0:1 2026-12-08T10:00:00+03:00 3", "0:2 2026-12-08T09:00:00+03:00 5"} << "" << "2 5 5 3 −2" << "0 0";
+    QTest::newRow("files opened latest first") << QStringList{"0:1 2026-12-08T10:00:00+03:00 5.125", "1:1 2026-12-01T10:00:00+03:00 2.875"} << "" << "2 2,875 5,125 5,125 +2,25" << "0 0";
+    QTest::newRow("another computer's offset") << QStringList{"0:1 2026-12-08T10:00:00+03:00 2", "0:2 2026-12-08T09:30:00+02:00 4"} << "" << "2 2 4 4 +2" << "0 0";
+    QTest::newRow("undated attempts are older") << QStringList{"0:1 2026-12-01T10:00:00+03:00 5", "0:2 - 3"} << "" << "2 3 5 5 +2" << "0 0";
+    QTest::newRow("equal times: files and lines") << QStringList{"1:1 2026-12-08T10:00:00+03:00 4", "0:2 2026-12-08T10:00:00+03:00 3", "0:1 2026-12-08T10:00:00+03:00 2"} << "" << "3 2 4 4 +2" << "0 0";
+    QTest::newRow("a time seen counts") << QStringList{"0:1 ~2026-12-08T10:00:00+03:00 2", "0:2 2026-12-08T09:00:00+03:00 4"} << "" << "2 4 4 2 −2" << "0 0";
+    QTest::newRow("one attempt") << QStringList{"0:1 - 3"} << "" << "1 3 3 3 —" << "0 0";
+    // A day from its midnight up to the next, by the instant, whatever the computer's offset.
+    QTest::newRow("a day's edges") << QStringList{"0:1 2026-12-07T23:59:59+03:00 1", "0:2 2026-12-08T00:00:00+03:00 2", "0:3 2026-12-08T23:59:59+03:00 3",
+                                                  "0:4 2026-12-09T00:00:00+03:00 4", "0:5 2026-12-08T01:30:00+05:00 5", "0:6 - 6"}
+                                   << day << "2 2 3 3 +1" << "4 1";
+    // clang-format on
+}
+
+// First and latest are by time: the clock of one computer set back, files opened in any order,
+// computers in other time zones; the period counts its records alone, undated ones never.
+void JournalTest::pupilsFollowTime()
+{
+    QFETCH(QStringList, records);
+    QFETCH(QString, period);
+    QFETCH(QString, pupil);
+    QFETCH(QString, outside);
+    RecordsModel model;
+    PupilsModel pupils(model);
+    model.addFiles({"a.txt", "b.txt"});
+    JournalBatch batch;
+    batch.names = QStringList{"Аня"};
+    model.apply(batch);
+    for (const QString &text : records) {
+        JournalBatch one;
+        one.file = recordOf(text).file;
+        one.records = {recordOf(text)};
+        model.apply(one);
+    }
+    if (!period.isEmpty())
+        model.setPeriod(JournalPeriod::between(secondsOf(period.section(' ', 0, 0)),
+                                               secondsOf(period.section(' ', 1))));
+    QStringList cells;
+    for (int column : {PupilsModel::Attempts, PupilsModel::First, PupilsModel::Best,
+                       PupilsModel::Latest, PupilsModel::Change})
+        cells << pupils.text(0, column);
+    QCOMPARE(cells.join(' '), pupil);
+    QCOMPARE(QString("%1 %2").arg(model.outsideCount()).arg(model.undatedOutsideCount()), outside);
+}
+
+void JournalTest::periodsOfTheBar_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDateTime>("from");  // invalid: from the start of time
+    QTest::addColumn<QDateTime>("until"); // invalid: on for ever
+    const auto at = [](int day, int hour = 0, int minute = 0) {
+        return QDateTime(QDate(2026, 12, day), QTime(hour, minute));
+    };
+    // clang-format off
+    QTest::newRow("today") << int(PeriodBar::Today) << at(9, 15) << at(9) << at(10);
+    QTest::newRow("today at midnight") << int(PeriodBar::Today) << at(9) << at(9) << at(10);
+    // The week from Monday, 7 December.
+    QTest::newRow("the week on Wednesday") << int(PeriodBar::Week) << at(9, 15) << at(7) << at(14);
+    QTest::newRow("the week on Sunday night") << int(PeriodBar::Week) << at(13, 23, 59) << at(7) << at(14);
+    QTest::newRow("the week on Monday") << int(PeriodBar::Week) << at(7) << at(7) << at(14);
+    QTest::newRow("the lesson") << int(PeriodBar::Lesson) << at(9, 15) << at(9, 10, 15) << QDateTime();
+    QTest::newRow("all the time") << int(PeriodBar::All) << at(9, 15) << QDateTime() << QDateTime();
+    // clang-format on
+}
+
+// Today and this week by this computer's calendar; the lesson from when it was started.
+void JournalTest::periodsOfTheBar()
+{
+    QFETCH(int, kind);
+    QFETCH(QDateTime, now);
+    QFETCH(QDateTime, from);
+    QFETCH(QDateTime, until);
+    const qint64 lesson = QDateTime(QDate(2026, 12, 9), QTime(10, 15)).toSecsSinceEpoch();
+    const JournalPeriod period =
+        PeriodBar::periodOf(PeriodBar::Kind(kind), now, lesson, JournalPeriod());
+    QCOMPARE(period.all, kind == PeriodBar::All);
+    QCOMPARE(period.from, from.isValid() ? from.toSecsSinceEpoch() : JournalPeriod::kAlways);
+    QCOMPARE(period.until, until.isValid() ? until.toSecsSinceEpoch() : JournalPeriod::kNever);
+}
+
+// The loader dates each record from the dates file; a record appended while the journal is
+// open has the time it was seen until its line comes, and is new; a dates file replaced dates
+// again what it dates, the new marks kept.
+void JournalTest::datedAsTheyArrive()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("res.txt");
+    const QByteArray first = line("Аня", 1, "3.875"), second = line("Боря", 2, "4");
+    const QByteArray third = line("Вова", 3, "4.125"), fourth = line("Гена", 4, "4.25");
+    QVERIFY(writeFile(path, first + second));
+    QVERIFY(writeFile(path + ".dates", dateLine(0, first, "2026-12-08T10:15:02+03:00", "m1")));
+    Journal journal({path});
+    const auto rows = [&] {
+        QStringList rows;
+        for (int row = 0; row < journal.records.rowCount(); ++row) {
+            const JournalRecord &record = journal.records.record(row);
+            const QString when = RecordsModel::whenText(record);
+            rows << QString("%1 %2 %3%4")
+                        .arg(record.line)
+                        .arg(when.startsWith("≈") ? "≈" : RecordsModel::isoWhen(record))
+                        .arg(journal.records.hostName(record.host))
+                        .arg(journal.records.isFresh(record) ? " new" : "");
+        }
+        return rows.join(", ");
+    };
+    QCOMPARE(rows(), "1 2026-12-08T10:15:02+03:00 m1, 2  ");
+    QVERIFY(writeFile(path, third, QIODevice::Append));
+    journal.loader.lookAtAll();
+    QCOMPARE(rows(), "1 2026-12-08T10:15:02+03:00 m1, 2  , 3 ≈  new");
+    const qint64 at3 = first.size() + second.size();
+    QVERIFY(writeFile(path + ".dates", dateLine(at3, third, "2026-12-08T11:00:00+05:00", "m2"),
+                      QIODevice::Append));
+    QVERIFY(writeFile(path, fourth, QIODevice::Append));
+    QVERIFY(writeFile(path + ".dates",
+                      dateLine(at3 + third.size(), fourth, "2026-12-08T11:01:00+05:00", "m2"),
+                      QIODevice::Append));
+    journal.loader.lookAtAll();
+    QCOMPARE(rows(), "1 2026-12-08T10:15:02+03:00 m1, 2  , 3 2026-12-08T11:00:00+05:00 m2 new, "
+                     "4 2026-12-08T11:01:00+05:00 m2 new");
+    journal.records.markSeen();
+    QCOMPARE(journal.records.freshCount(), 0);
+    // Another dates file, which dates the second record and not the third.
+    QVERIFY(writeFile(path + ".dates.new",
+                      dateLine(first.size(), second, "2026-12-07T09:00:00+03:00", "m3")));
+    QVERIFY(::rename(QFile::encodeName(path + ".dates.new"), QFile::encodeName(path + ".dates")) ==
+            0);
+    QVERIFY(writeFile(path, line("Дима", 5, "4.375"), QIODevice::Append));
+    journal.loader.lookAtAll();
+    QCOMPARE(rows(), "1  , 2 2026-12-07T09:00:00+03:00 m3, 3 ≈ , 4 ≈ , 5 ≈  new");
+}
+
+// The teacher picks today, starts a lesson and sees what comes in during it: the tables, the
+// chart's pupils, the counts (the doubtful record of another day among them), the print's
+// title and the CSV follow the period; a record that arrives is new until marked seen.
+void JournalTest::lessonAndNewRecords()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("res.txt");
+    const QByteArray first = line("Аня", 1, "3.875"), second = line("Боря", 2, "4");
+    QVERIFY(writeFile(path, first + second + line("Вова", 12, "5.25")));
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QByteArray today = DatesFile::isoTime(now - 60, 180);
+    QVERIFY(writeFile(path + ".dates",
+                      dateLine(0, first, DatesFile::isoTime(now - 2 * 86400, 180), "m1") +
+                          dateLine(first.size(), second, today, "m2")));
+    JournalWindow window;
+    QVERIFY(openAndRead(window, {path}));
+    auto *records = table(window, "records");
+    auto *summary = window.findChild<QLabel *>("summary");
+    window.findChild<QComboBox *>("period")->setCurrentIndex(PeriodBar::Today);
+    QCOMPARE(cells(records, {RecordsModel::Name, RecordsModel::Host}), "Боря|m2");
+    QCOMPARE(table(window, "pupils")->rowCount(), 1);
+    QTRY_COMPARE(summary->text(),
+                 "Записей: 1 из 3 · учеников: 1 · вне периода: 2, из них без даты: 1");
+    QCOMPARE(window.report().title().value(0), "Журнал результатов: записи за сегодня, " +
+                                                   QDate::currentDate().toString("dd.MM.yyyy"));
+
+    QTest::mouseClick(window.findChild<QPushButton *>("startLesson"), Qt::LeftButton);
+    QCOMPARE(window.findChild<QComboBox *>("period")->currentIndex(), int(PeriodBar::Lesson));
+    QCOMPARE(records->rowCount(), 0);
+    auto *fresh = window.findChild<QPushButton *>("freshButton");
+    QVERIFY(fresh->isHidden());
+    QVERIFY(writeFile(path, line("Гена", 4, "4.25"), QIODevice::Append));
+    QTRY_COMPARE_WITH_TIMEOUT(records->rowCount(), 1, 5000);
+    QTRY_VERIFY(fresh->isVisible());
+    QCOMPARE(fresh->text(), "Новых: 1");
+    QVERIFY(records->index(0, RecordsModel::When).data().toString().startsWith("≈ "));
+    QVERIFY(records->index(0, RecordsModel::Name).data(Qt::BackgroundRole).isValid());
+    // Shown alone under their bar, until marked seen.
+    window.findChild<QComboBox *>("period")->setCurrentIndex(PeriodBar::All);
+    QCOMPARE(records->rowCount(), 4);
+    QTRY_VERIFY(summary->text().contains("подозрительных: 1"));
+    QTest::mouseClick(fresh, Qt::LeftButton);
+    QCOMPARE(cells(records, {RecordsModel::Name}), "Гена");
+    QVERIFY(window.findChild<QWidget *>("freshBar")->isVisible());
+    QTest::mouseClick(window.findChild<QPushButton *>("markSeen"), Qt::LeftButton);
+    QVERIFY(window.findChild<QWidget *>("freshBar")->isHidden());
+    QCOMPARE(records->rowCount(), 4);
+    QVERIFY(!records->index(3, RecordsModel::Name).data(Qt::BackgroundRole).isValid());
+    QTRY_VERIFY(fresh->isHidden());
+
+    window.findChild<QComboBox *>("period")->setCurrentIndex(PeriodBar::Today);
+    const QString csv = folder.filePath("records.csv");
+    QVERIFY(window.saveCsv(JournalWindow::Table::Records, csv));
+    QFile saved(csv);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    QVERIFY(lines.value(0).endsWith(",Итог,Когда,Компьютер\r"));
+    QCOMPARE(lines.size(), 4); // the heading, two records, and the end
+    QVERIFY(lines.value(1).endsWith(",4," + today + ",m2\r"));
+    // A time seen is no date for a spreadsheet.
+    QVERIFY(lines.value(2).endsWith(",4.25,,\r"));
+
+    auto *pair = window.findChild<QComboBox *>("chartPair");
+    pair->setCurrentIndex(1);
+    QCOMPARE(window.findChild<PupilsChart *>("chart")->chart()->title(), "Первый и последний итог");
 }
 
 int main(int argc, char *argv[])

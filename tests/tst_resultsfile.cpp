@@ -1,5 +1,6 @@
 #include "appendfailure.h"
 #include "cp1251.h"
+#include "datedlook.h"
 #include "filepath.h"
 #include "linelog.h"
 #include "lockholder.h"
@@ -383,14 +384,14 @@ void ResultsFileTest::lockHeldByAnotherProgram()
 
 // Programs sharing one file, each waiting for the others' locks: a reader that takes no lock,
 // reading on while they append, only ever meets whole lines; in the end every line is there
-// once, each program's in order.
+// once, each program's in order, and dated once.
 void ResultsFileTest::programsAppendWholeLines()
 {
     // In memory where there is room for it, so that the appends do not wait for a disk.
     const QFileInfo memory("/dev/shm");
     WorkFolder folder(memory.isDir() && memory.isWritable() ? memory.filePath() : QDir::tempPath());
     QVERIFY(folder.write({}));
-    constexpr int kPrograms = 3, kLines = 3000;
+    constexpr int kPrograms = 4, kLines = 3000;
     QProcess programs[kPrograms];
     for (int p = 0; p < kPrograms; ++p)
         programs[p].start(QCoreApplication::applicationFilePath(),
@@ -422,6 +423,15 @@ void ResultsFileTest::programsAppendWholeLines()
         QVERIFY(who >= 'a' && who < 'a' + kPrograms);
         QCOMPARE(bytes.mid(at, kLine), ResultsFile::formatLine(numbered(who, next[who - 'a']++)));
     }
+    QFile dates("res.txt.dates");
+    QVERIFY(dates.open(QIODevice::ReadOnly));
+    QCOMPARE(dates.readAll().count('\n'), kPrograms * kLines);
+    DatedLook look("res.txt");
+    look.look();
+    const QStringList dated = look.dated();
+    QCOMPARE(dated.size(), kPrograms * kLines);
+    QVERIFY(std::none_of(dated.cbegin(), dated.cend(),
+                         [](const QString &line) { return line.endsWith(':'); }));
 }
 
 // A name's bytes come back as they were, whatever they are; valid UTF-8 reads as Qt reads it;

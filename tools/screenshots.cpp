@@ -7,6 +7,8 @@
 
 #include "courserules.h"
 #include "cp1251.h"
+#include "crc32.h"
+#include "datesfile.h"
 #include "dd.h"
 #include "dialogs.h"
 #include "form.h"
@@ -17,11 +19,14 @@
 #include "fres.h"
 #include "journalwindow.h"
 #include "menuitem.h"
+#include "periodbar.h"
 #include "program.h"
 #include "runtime.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
 #include <QEventLoop>
@@ -113,18 +118,24 @@ constexpr const char16_t *kMoreNames[] = {
     u"Арина Никитина"};
 
 // A class over three lessons, in the results file's own bytes, with one line that a hand edit
-// broke.
-QByteArray madeUpClass(const std::vector<const char16_t *> &names)
+// broke; and into `dates` the dates file of the last two lessons, yesterday's and today's, on
+// the classroom's six computers (the first was before the course dated its records).
+QByteArray madeUpClass(const std::vector<const char16_t *> &names, QByteArray &dates)
 {
     Cp1251 codePage;
     QByteArray bytes;
+    const QDateTime now = QDateTime::currentDateTime();
+    const qint64 today = std::max(now.toSecsSinceEpoch() - 50 * 60,
+                                  QDateTime(now.date(), QTime(0, 1)).toSecsSinceEpoch());
+    const qint64 starts[] = {0, today - 86400, today};
     unsigned seed = 7;
     const auto next = [&seed](int bound) {
         seed = seed * 1103515245u + 12345u;
         return int((seed >> 16) % unsigned(bound));
     };
     for (int lesson = 0; lesson < 3; ++lesson) {
-        for (const char16_t *name : names) {
+        for (size_t pupil = 0; pupil < names.size(); ++pupil) {
+            const char16_t *name = names[pupil];
             int scores[4];
             for (int &score : scores)
                 score = std::min(10, lesson + 3 + next(7));
@@ -136,6 +147,15 @@ QByteArray madeUpClass(const std::vector<const char16_t *> &names)
                      QByteArray::number(CourseRules::sortScore(1 + next(8)));
             const int sum = scores[0] + scores[1] + scores[2] + scores[3];
             bytes += ',' + QByteArray::number(sum / 8.0, 'g', 10) + "\r\n";
+            const qsizetype start = bytes.lastIndexOf('\n', bytes.size() - 2) + 1;
+            const QByteArray host = "kab12-pc0" + QByteArray::number(pupil % 6 + 1);
+            if (lesson > 0)
+                dates += DatesFile::format(
+                    {start, bytes.size() - start,
+                     Crc32::of(
+                         std::string_view(bytes.constData() + start, size_t(bytes.size() - start))),
+                     starts[lesson] + 97 * qint64(pupil), qint16(now.offsetFromUtc() / 60),
+                     std::string_view(host.constData(), size_t(host.size()))});
         }
         if (lesson == 1)
             bytes += '"' + codePage.encode(QStringLiteral("Борис")) + "\",10,10,10\r\n";
@@ -148,9 +168,13 @@ bool openJournal(JournalWindow &journal, const QString &fileName,
                  const std::vector<const char16_t *> &names)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(madeUpClass(names)) < 0)
+    QFile datesFile(fileName + QStringLiteral(".dates"));
+    QByteArray dates;
+    if (!file.open(QIODevice::WriteOnly) || file.write(madeUpClass(names, dates)) < 0 ||
+        !datesFile.open(QIODevice::WriteOnly) || datesFile.write(dates) < 0)
         return false;
     file.close();
+    datesFile.close();
     // As in a Russian classroom: totals with a decimal comma.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QEventLoop loop;
@@ -161,9 +185,10 @@ bool openJournal(JournalWindow &journal, const QString &fileName,
     return true;
 }
 
-// The journal on the made-up class of twelve: its pupils with the panel of skipped lines, and
-// its chart; then the pupils of a class of thirty saved as PDF, which tools/screenshots.sh
-// turns into a picture of its first page.
+// The journal on the made-up class of twelve: today's records, one of them come in while it
+// was open, with the panel of skipped lines; and its chart of all the lessons, the first and the
+// latest total side by side; then the pupils of a class of thirty saved as PDF, which
+// tools/screenshots.sh turns into a picture of its first page.
 bool saveJournal(const QDir &folder)
 {
     JournalWindow journal;
@@ -171,10 +196,23 @@ bool saveJournal(const QDir &folder)
         return false;
     auto *tabs = journal.findChild<QTabWidget *>();
     auto *skipped = journal.findChild<QDockWidget *>();
-    tabs->setCurrentIndex(1);
+    auto *period = journal.findChild<QComboBox *>(QStringLiteral("period"));
+    // A pupil's attempt comes in while the journal is open, its date not written yet.
+    QFile file(QStringLiteral("class.txt"));
+    if (!file.open(QIODevice::Append) ||
+        file.write(Cp1251().encode(QStringLiteral("\"Егор Морозов\",10,10,10,10,10,10,5\r\n"))) < 0)
+        return false;
+    file.close();
+    QEventLoop loop;
+    QObject::connect(&journal, &JournalWindow::lookDone, &loop, &QEventLoop::quit);
+    loop.exec();
+    period->setCurrentIndex(PeriodBar::Today);
+    tabs->setCurrentIndex(0);
     skipped->show();
     settle(400);
     bool ok = save(&journal, folder, "journal.png");
+    period->setCurrentIndex(PeriodBar::All);
+    journal.findChild<QComboBox *>(QStringLiteral("chartPair"))->setCurrentIndex(1);
     tabs->setCurrentIndex(2);
     skipped->hide();
     settle(400);
