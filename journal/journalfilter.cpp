@@ -27,6 +27,11 @@ JournalFilter::JournalFilter(JournalTable &table, QObject *parent)
     });
     connect(&table, &QAbstractItemModel::dataChanged, this, &JournalFilter::cellsChanged);
     connect(&table, &JournalTable::marksChanged, this, [this] { relayout(keptRows()); });
+    connect(&table, &JournalTable::namesChanged, this, [this] {
+        m_matches.clear();
+        if (!m_needle.isEmpty())
+            relayout(keptRows());
+    });
     sortAll();
     m_rows = keptRows();
 }
@@ -38,6 +43,17 @@ void JournalFilter::setNameFilter(const QString &text, Match match)
         return;
     m_needle = needle;
     m_match = match;
+    m_wholeNames = {needle};
+    m_matches.clear();
+    relayout(keptRows());
+}
+
+void JournalFilter::setNamesFilter(const QStringList &folded)
+{
+    // One that keeps none keeps none, unlike an empty search.
+    m_needle = folded.isEmpty() ? QStringLiteral("\n") : folded.join(u'\n');
+    m_match = Match::Whole;
+    m_wholeNames = folded;
     m_matches.clear();
     relayout(keptRows());
 }
@@ -47,6 +63,14 @@ void JournalFilter::setDoubtfulOnly(bool only)
     if (only == m_doubtfulOnly)
         return;
     m_doubtfulOnly = only;
+    relayout(keptRows());
+}
+
+void JournalFilter::setAbsentOnly(bool only)
+{
+    if (only == m_absentOnly)
+        return;
+    m_absentOnly = only;
     relayout(keptRows());
 }
 
@@ -82,7 +106,7 @@ bool JournalFilter::before(int left, int right) const
 bool JournalFilter::accepts(int row) const
 {
     if ((m_doubtfulOnly && !m_table.doubtful(row)) || (m_freshOnly && !m_table.fresh(row)) ||
-        !m_table.inPeriod(row))
+        (m_absentOnly && !m_table.absent(row)) || !m_table.inPeriod(row))
         return false;
     if (m_needle.isEmpty())
         return true;
@@ -90,10 +114,11 @@ bool JournalFilter::accepts(int row) const
     if (m_matches.size() <= size_t(name))
         m_matches.resize(size_t(m_table.nameCount()), -1);
     qint8 &match = m_matches[size_t(name)];
-    if (match < 0) {
-        const QString folded = m_table.foldedName(name);
-        match = (m_match == Match::Whole ? folded == m_needle : folded.contains(m_needle)) ? 1 : 0;
-    }
+    if (match < 0)
+        match = (m_match == Match::Whole ? m_wholeNames.contains(m_table.foldedName(name))
+                                         : m_table.searchedName(name).contains(m_needle))
+                    ? 1
+                    : 0;
     return match == 1;
 }
 
@@ -112,7 +137,8 @@ std::vector<int> JournalFilter::keptRows() const
 {
     const int count = m_table.rowCount();
     std::vector<int> rows;
-    if (m_needle.isEmpty() && !m_doubtfulOnly && !m_freshOnly && m_table.wholeInPeriod()) {
+    if (m_needle.isEmpty() && !m_doubtfulOnly && !m_freshOnly && !m_absentOnly &&
+        m_table.wholeInPeriod()) {
         if (sorted())
             return m_order;
         rows.resize(size_t(count));
@@ -246,7 +272,7 @@ void JournalFilter::cellsChanged(const QModelIndex &topLeft, const QModelIndex &
     if (!topLeft.isValid() || !bottomRight.isValid())
         return;
     // A row keeps its name, so a change may move it, and hide or show it only where it turns
-    // doubtful (a pupil with a new record).
+    // doubtful or absent (a pupil with a new record).
     bool moved = false;
     if (sorted() && topLeft.column() <= m_sortColumn && m_sortColumn <= bottomRight.column()) {
         const auto order = [this](int left, int right) { return before(left, right); };
@@ -255,7 +281,7 @@ void JournalFilter::cellsChanged(const QModelIndex &topLeft, const QModelIndex &
             moved = true;
         }
     }
-    if (moved || m_doubtfulOnly) {
+    if (moved || m_doubtfulOnly || m_absentOnly) {
         std::vector<int> rows = keptRows();
         if (rows != m_rows)
             relayout(std::move(rows));

@@ -7,8 +7,8 @@ class JournalTable;
 
 // Sorts a journal table by any column (numbers as numbers, names alphabetically, rows that
 // compare equal in the table's order) and keeps the rows whose name holds the text typed into
-// the search field, or is one pupil's name, compared as names are folded; and, when asked, only
-// the doubtful rows.
+// the search field, or is one of a pupil's names, compared as names are folded; and, when asked,
+// only the doubtful rows, or only the pupils of the class list without an attempt.
 //
 // It keeps every row of the table in sorted order, so that a new search text only picks the
 // rows it keeps out of that order: one pass over the rows, and one change of layout for the
@@ -28,7 +28,12 @@ public:
     const JournalTable &table() const { return m_table; }
 
     void setNameFilter(const QString &text, Match match = Match::Part);
+    // Keeps the rows whose folded name is one of `folded`: a pupil's, under every name merged
+    // into them.
+    void setNamesFilter(const QStringList &folded);
     void setDoubtfulOnly(bool only);
+    // Only the pupils of the class list with no attempt (JournalTable::absent).
+    void setAbsentOnly(bool only);
     // Only the new rows (JournalTable::fresh).
     void setFreshOnly(bool only);
     bool freshOnly() const { return m_freshOnly; }
@@ -68,7 +73,9 @@ private:
     JournalTable &m_table;
     QString m_needle;
     Match m_match = Match::Part;
+    QStringList m_wholeNames; // Match::Whole: the folded names kept
     bool m_doubtfulOnly = false;
+    bool m_absentOnly = false;
     bool m_freshOnly = false;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

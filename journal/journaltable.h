@@ -19,6 +19,9 @@ public:
     virtual int nameOfRow(int row) const = 0;
     virtual int nameCount() const = 0;
     virtual QString foldedName(int name) const = 0;
+    // What a search looks for its text in: the folded name, or every name the row goes by, one
+    // a line.
+    virtual QString searchedName(int name) const { return foldedName(name); }
     // Whether the row holds what the course cannot have written.
     virtual bool doubtful(int row) const = 0;
     virtual bool lessThan(int leftRow, int rightRow, int column) const = 0;
@@ -28,8 +31,12 @@ public:
     virtual bool wholeInPeriod() const { return true; }
     // Whether the row is new: appended while the journal was open, and not yet marked seen.
     virtual bool fresh(int) const { return false; }
+    // Whether the row is a pupil of the class list with no attempt in the period.
+    virtual bool absent(int) const { return false; }
 
 signals:
     // What inPeriod() or fresh() says of the rows has changed.
     void marksChanged();
+    // What searchedName() says of a row has changed, its row staying where it is.
+    void namesChanged();
 };

@@ -74,8 +74,18 @@ void PupilsChart::redraw()
             model.pupil(m_pupils.mapToSource(m_pupils.index(row, 0)).row());
         // The axis reads its labels as HTML. Categories must differ: pupils' names do, and an
         // empty one is marked in italics, unlike a name typed as the same words.
-        names.append(pupil.name.isEmpty() ? QStringLiteral("<i>(без имени)</i>")
-                                          : PlainText::html(pupil.name));
+        QString label = pupil.name.isEmpty() ? QStringLiteral("<i>(без имени)</i>")
+                                             : PlainText::html(pupil.name);
+        // A pupil without summaries has no bars, and says why in italics.
+        if (pupil.summarized == 0) {
+            label += pupil.attempts == 0 ? QStringLiteral(" <i>— нет попыток</i>")
+                                         : QStringLiteral(" <i>— попытки не учтены</i>");
+            *other << 0;
+            *latest << 0;
+            names.append(label);
+            continue;
+        }
+        names.append(label);
         const double first = fromFirst ? pupil.first : pupil.best;
         *other << first;
         *latest << pupil.latest;

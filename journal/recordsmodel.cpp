@@ -173,6 +173,7 @@ void RecordsModel::addFiles(const QStringList &paths)
     m_closed.resize(size_t(m_files.size()), false);
     m_seenLines.resize(size_t(m_files.size()), 0);
     labelFiles();
+    emit filesChanged();
 }
 
 void RecordsModel::closeFile(int file)
@@ -182,6 +183,7 @@ void RecordsModel::closeFile(int file)
     m_closed[size_t(file)] = true;
     dropFile(quint16(file));
     labelFiles();
+    emit filesChanged();
 }
 
 QStringList RecordsModel::openFiles() const

@@ -115,6 +115,8 @@ public:
 signals:
     // The period changed, or records read before were dated since: the pupils are made anew.
     void countedChanged();
+    // A file was added or closed.
+    void filesChanged();
 
 private:
     void dropFile(quint16 file);
