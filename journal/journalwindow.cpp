@@ -1,9 +1,12 @@
 #include "journalwindow.h"
 
 #include "chartpage.h"
+#include "classmenu.h"
 #include "filepath.h"
+#include "filterswitches.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "journalsummary.h"
 #include "newrecords.h"
 #include "periodbar.h"
 #include "plaintext.h"
@@ -13,8 +16,8 @@
 #include "rememberedfolder.h"
 #include "resourcelimits.h"
 #include "skippedmodel.h"
+#include "tablemenus.h"
 
-#include <QCheckBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -79,6 +82,11 @@ QTableView *makeTable(QAbstractItemModel &model, const QString &name, int stretc
     // Numbers take the width of their heading, or of a total.
     for (int column = 0; column < model.columnCount(); ++column)
         header->resizeSection(column, columnWidth(*view, column, QStringLiteral("00,000")));
+    // And those that come later, as the class list's.
+    QObject::connect(header, &QHeaderView::sectionCountChanged, view, [view](int old, int count) {
+        for (int column = old; column < count; ++column)
+            view->horizontalHeader()->resizeSection(column, columnWidth(*view, column, {}));
+    });
     header->setSectionResizeMode(stretched, QHeaderView::Stretch);
     return view;
 }
@@ -105,8 +113,18 @@ JournalWindow::JournalWindow(QWidget *parent)
     layout->addLayout(buildSearchRow(central));
 
     m_tabs = new QTabWidget(central);
+    // The filters' switches beside the tabs they filter, where the search row has no room.
+    auto *switches = new FilterSwitches(*m_recordsFilter, *m_pupilsFilter, *m_pupils, m_tabs);
+    m_tabs->setCornerWidget(switches);
+    connect(switches, &FilterSwitches::pupilsWanted, this, [this] {
+        if (m_tabs->currentIndex() == kRecordsTab)
+            m_tabs->setCurrentWidget(m_pupilsView);
+    });
     QWidget *recordsPage = buildRecordsPage();
     m_pupilsView = makeTable(*m_pupilsFilter, QStringLiteral("pupils"), PupilsModel::Name, m_tabs);
+    m_pupilsView->horizontalHeader()->resizeSection(
+        PupilsModel::Attempts,
+        columnWidth(*m_pupilsView, PupilsModel::Attempts, QStringLiteral("нет попыток")));
     auto *chartPage = new ChartPage(*m_pupilsFilter, m_tabs);
     m_chart = chartPage->chart();
     m_tabs->addTab(recordsPage, QStringLiteral("Записи"));
@@ -130,8 +148,7 @@ JournalWindow::JournalWindow(QWidget *parent)
     addDockWidget(Qt::BottomDockWidgetArea, m_skippedDock);
     resizeDocks({m_skippedDock}, {160}, Qt::Vertical);
     m_skippedDock->hide();
-    for (QTableView *view : {m_recordsView, m_pupilsView, skippedView})
-        view->installEventFilter(this);
+    m_recordsView->installEventFilter(this);
 
     m_outputs = new JournalOutputs(
         *m_records, *m_recordsFilter, *m_pupilsFilter,
@@ -139,7 +156,11 @@ JournalWindow::JournalWindow(QWidget *parent)
         this);
     connect(m_outputs, &JournalOutputs::reportDone, this, &JournalWindow::applyHeld);
     m_outputs->setDescription([this] { return m_periodBar->description(); });
-    buildMenus();
+    m_classMenu = new ClassMenu(*m_pupils, *m_records, this);
+    auto *menus = new TableMenus(*m_recordsView, *m_pupilsView, {skippedView}, *m_tabs, *m_outputs,
+                                 *m_classMenu);
+    connect(menus, &TableMenus::pupilChosen, this, &JournalWindow::showPupil);
+    buildMenus(*menus);
     buildStatusBar();
 
     m_summaryLater.setSingleShot(true);
@@ -155,6 +176,8 @@ JournalWindow::JournalWindow(QWidget *parent)
         connect(model, &QAbstractItemModel::modelReset, &m_summaryLater,
                 qOverload<>(&QTimer::start));
         connect(model, &QAbstractItemModel::layoutChanged, &m_summaryLater,
+                qOverload<>(&QTimer::start));
+        connect(model, &QAbstractItemModel::dataChanged, &m_summaryLater,
                 qOverload<>(&QTimer::start));
     }
 
@@ -223,21 +246,11 @@ QLayout *JournalWindow::buildSearchRow(QWidget *central)
         m_recordsFilter->setNameFilter(text);
         m_pupilsFilter->setNameFilter(text);
     });
-    m_doubtfulOnly = new QCheckBox(QStringLiteral("только &подозрительные"), central);
-    m_doubtfulOnly->setObjectName(QStringLiteral("doubtfulOnly"));
-    m_doubtfulOnly->setToolTip(
-        QStringLiteral("Только строки, которые курс не мог записать: оценка или итог не такие, "
-                       "какие дают упражнения и игры, — и ученики с такими строками"));
-    connect(m_doubtfulOnly, &QCheckBox::toggled, this, [this](bool only) {
-        m_recordsFilter->setDoubtfulOnly(only);
-        m_pupilsFilter->setDoubtfulOnly(only);
-    });
     // Every table, the chart, the print and the saves count the period's records alone.
     m_periodBar = new PeriodBar(central);
     connect(m_periodBar, &PeriodBar::periodChanged, m_records, &RecordsModel::setPeriod);
     row->addWidget(label);
     row->addWidget(m_search, 1);
-    row->addWidget(m_doubtfulOnly);
     row->addSpacing(12);
     row->addWidget(m_periodBar);
     return row;
@@ -323,7 +336,7 @@ void JournalWindow::showPupil(const QModelIndex &index)
     m_sortBeforePupil = m_recordsFilter->sortColumn();
     m_orderBeforePupil = m_recordsFilter->sortOrder();
     m_pupil = m_pupils->foldedName(pupil);
-    m_recordsFilter->setNameFilter(m_pupil, JournalFilter::Match::Whole);
+    m_recordsFilter->setNamesFilter(m_pupils->foldedNames(pupil));
     // Rows of one file keep the order they were read in.
     m_recordsView->sortByColumn(RecordsModel::File, Qt::AscendingOrder);
     const QString name = m_pupils->pupil(pupil).name;
@@ -358,15 +371,10 @@ bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
         m_pupilBar->findChild<QPushButton *>()->click();
         return true;
     }
-    if (auto *view = qobject_cast<QTableView *>(watched);
-        view && key->matches(QKeySequence::Copy)) {
-        m_outputs->copy(*view);
-        return true;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void JournalWindow::buildMenus()
+void JournalWindow::buildMenus(TableMenus &tableMenus)
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->addAction(QStringLiteral("&Открыть…"), QKeySequence::Open, this,
@@ -378,11 +386,13 @@ void JournalWindow::buildMenus()
     m_outputs->addActions(*file);
     file->addSeparator();
     file->addAction(QStringLiteral("&Закрыть"), QKeySequence::Close, this, &QWidget::close);
+    tableMenus.addTo(*menuBar());
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&Вид"));
     QAction *skipped = m_skippedDock->toggleViewAction();
     skipped->setText(QStringLiteral("&Пропущенные строки"));
     view->addAction(skipped);
+    m_classMenu->addTo(*menuBar());
 }
 
 // A menu entry for each file open, named as the tables name it.
@@ -572,21 +582,8 @@ void JournalWindow::showProblems()
 void JournalWindow::updateSummary()
 {
     m_summaryLater.stop();
-    const int records = m_recordsFilter->rowCount();
-    const int pupils = m_pupilsFilter->rowCount();
-    QString summary = QStringLiteral("Записей: %1").arg(records);
-    if (records != m_records->rowCount())
-        summary += QStringLiteral(" из %1").arg(m_records->rowCount());
-    summary += QStringLiteral(" · учеников: %1").arg(pupils);
-    if (m_records->doubtfulCount() > 0)
-        summary += QStringLiteral(" · подозрительных: %1").arg(m_records->doubtfulCount());
-    if (m_records->outsideCount() > 0) {
-        summary += QStringLiteral(" · вне периода: %1").arg(m_records->outsideCount());
-        if (m_records->undatedOutsideCount() > 0)
-            summary +=
-                QStringLiteral(", из них без даты: %1").arg(m_records->undatedOutsideCount());
-    }
-    m_summary->setText(summary);
+    m_summary->setText(
+        JournalSummary::text(*m_records, *m_recordsFilter, *m_pupils, *m_pupilsFilter));
     m_newRecords->update();
     const int skipped = m_skipped->rowCount();
     m_skippedButton->setText(QStringLiteral("Пропущено строк: %1").arg(skipped));
@@ -603,6 +600,11 @@ void JournalWindow::chooseFilesToOpen()
         return;
     RememberedFolder::keep(key, paths.front());
     openFiles(paths);
+}
+
+void JournalWindow::setClassList(const ClassList &list)
+{
+    m_classMenu->setClassList(list);
 }
 
 bool JournalWindow::saveCsv(Table table, const QString &path, QString *problem)

@@ -16,13 +16,14 @@
 #include <memory>
 #include <vector>
 
+class ClassList;
+class ClassMenu;
 class JournalFilter;
 class JournalLoader;
 class NewRecords;
 class PeriodBar;
 class PupilsChart;
 class PupilsModel;
-class QCheckBox;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
@@ -33,6 +34,7 @@ class QTabWidget;
 class QTableView;
 class RecordsModel;
 class SkippedModel;
+class TableMenus;
 
 // The teacher's journal: every record of the results files, a row per pupil, a chart, the lines
 // that could not be read; saving, printing and copying are JournalOutputs'. It reads the files on a
@@ -53,6 +55,8 @@ public:
     void closeFile(int file);
     // Shows the records saved from `from` up to before `until` (seconds since 1970).
     void setPeriod(qint64 from, qint64 until);
+    // Shows the pupils of the list, as «Класс → Список класса…» does.
+    void setClassList(const ClassList &list);
 
     // What the filter shows of the table, as CSV; false, with the reason, when it was not saved
     // (see JournalOutputs, which saves, prints and copies).
@@ -74,7 +78,7 @@ private:
     void fitColumns();
     void showPupil(const QModelIndex &index);
     void leavePupil();
-    void buildMenus();
+    void buildMenus(TableMenus &tableMenus);
     void listFilesToClose();
     void updateTitle();
     void buildStatusBar();
@@ -95,7 +99,6 @@ private:
     JournalFilter *m_recordsFilter;
     JournalFilter *m_pupilsFilter;
     QLineEdit *m_search;
-    QCheckBox *m_doubtfulOnly;
     PeriodBar *m_periodBar;
     NewRecords *m_newRecords;
     QTabWidget *m_tabs;
@@ -123,6 +126,7 @@ private:
     Qt::SortOrder m_heldSortOrder = Qt::AscendingOrder;
 
     JournalOutputs *m_outputs;
+    ClassMenu *m_classMenu;
     std::vector<std::shared_ptr<JournalBatch>> m_heldBatches;
 
     // The reading thread notes memory that ran out on it, rather than abort the program: the

@@ -1,23 +1,41 @@
 #include "classlist.h"
+#include "classlistdialog.h"
+#include "classmenu.h"
 #include "courserules.h"
 #include "cp1251.h"
+#include "datesfile.h"
 #include "journalfilter.h"
+#include "journalwindow.h"
+#include "mergedialog.h"
 #include "misspellings.h"
 #include "namefold.h"
 #include "namemerges.h"
+#include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "recordsmodel.h"
 #include "shownname.h"
 #include "workbookwriter.h"
 #include "workfolder.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QBarSet>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QValueAxis>
 #include <sys/stat.h>
 
 namespace {
@@ -45,6 +63,47 @@ int plainDistance(const QString &a, const QString &b)
         }
     }
     return std::min(d[a.size()][b.size()], Misspellings::kMaxEdits + 1);
+}
+
+// The records, each "name|L,R,D,M,G1,G2|total|when" (an ISO time with its offset, or "-" for
+// none), as the reading thread hands them to the model; the doubts as the reader finds them.
+void feed(RecordsModel &records, const QStringList &lines)
+{
+    records.addFiles({"res.txt"});
+    JournalBatch batch;
+    for (const QString &line : lines) {
+        const QStringList fields = line.split('|');
+        if (!batch.names.contains(fields[0]))
+            batch.names << fields[0];
+        JournalRecord &record = batch.records.emplace_back();
+        record.name = quint32(batch.names.indexOf(fields[0]));
+        record.line = quint32(batch.records.size());
+        const QStringList scores = fields[1].split(',');
+        for (size_t i = 0; i < record.scores.size(); ++i)
+            record.scores[i] = qint16(scores[qsizetype(i)].toInt());
+        record.total = fields[2].toDouble();
+        record.doubts = CourseRules::doubts(record.scores, record.total);
+        if (fields[3] != "-") {
+            record.when = DatesFile::parseIsoTime(fields[3].toStdString())->first;
+            record.dating = JournalRecord::Dating::Exact;
+        }
+    }
+    records.apply(batch);
+}
+
+// The pupils as "name|attempts|first|best|latest|complete|listed", one a line.
+QString pupilRows(const PupilsModel &pupils)
+{
+    QStringList rows;
+    for (int row = 0; row < pupils.rowCount(); ++row) {
+        QStringList cells;
+        for (int column :
+             {PupilsModel::Name, PupilsModel::Attempts, PupilsModel::First, PupilsModel::Best,
+              PupilsModel::Latest, PupilsModel::Complete, PupilsModel::Listed})
+            cells << (column < pupils.columnCount() ? pupils.text(row, column) : "-");
+        rows << cells.join('|');
+    }
+    return rows.join('\n');
 }
 
 // A member of the workbook as its bytes, through unzip.
@@ -81,6 +140,9 @@ private slots:
     void hints();
     void shownName_data();
     void shownName();
+    void pupilsOfTheClass_data();
+    void pupilsOfTheClass();
+    void classInTheWindow();
     void workbook();
     void workbookPastTheRowLimit();
     void workbookFailures_data();
@@ -305,6 +367,190 @@ void ClassTest::shownName()
     for (const QString &spelling : spellings)
         given.push_back({spelling.section(':', 0, 0), spelling.section(':', 1).toInt()});
     QTEST(::shownName(given, listed), "shown");
+}
+
+void ClassTest::pupilsOfTheClass_data()
+{
+    QTest::addColumn<QStringList>("records"); // as feed() reads them
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QStringList>("merges"); // "name>into"
+    QTest::addColumn<bool>("countDoubtful");
+    QTest::addColumn<bool>("today");     // the period: 8 December 2026 in Moscow, or all the time
+    QTest::addColumn<QString>("pupils"); // as pupilRows() writes them
+    QTest::addColumn<QString>("counts"); // without attempts, of the list; the chart's axis ends at
+
+    const QString day = "2026-12-08T10:00:00+03:00", before = "2026-12-07T10:00:00+03:00";
+    const QStringList lesson = {"Аня|10,10,10,10,10,10|5|" + day, "Боря|8,8,8,8,0,0|4|" + before,
+                                "Гоша|8,8,8,8,0,0|4|" + day};
+    const QStringList typo = {"Михайлова Настя|8,8,8,8,0,0|4|-",
+                              "Михаилова Настя|10,10,10,10,0,0|5|-",
+                              "Михаилова Настя|4,4,4,4,0,0|2|-"};
+    const QString forged = "Ким|10,10,10,10,10,10|10.25|-";
+    // clang-format off
+    QTest::newRow("absent in the period") << lesson << "Аня\nБоря\nВера" << QStringList() << false << true
+        << "Аня|1|5|5|5|да|да\nБоря|нет попыток|||||да\nВера|нет попыток|||||да\nГоша|1|4|4|4|нет|нет" << "2 3 5";
+    QTest::newRow("absent all the time") << lesson << "Аня\nБоря\nВера" << QStringList() << false << false
+        << "Аня|1|5|5|5|да|да\nБоря|1|4|4|4|нет|да\nВера|нет попыток|||||да\nГоша|1|4|4|4|нет|нет" << "1 3 5";
+    QTest::newRow("no list") << lesson << "" << QStringList() << false << false
+        << "Аня|1|5|5|5|да|-\nБоря|1|4|4|4|нет|-\nГоша|1|4|4|4|нет|-" << "0 0 5";
+    QTest::newRow("a typo merged") << typo << "Михайлова Настя" << QStringList{"Михаилова  настя>Михайлова Настя"} << false << false
+        << "Михайлова Настя|3|4|5|2|да|да" << "0 1 5";
+    QTest::newRow("the listed name merged into the typo") << typo << "Михайлова Настя" << QStringList{"Михайлова Настя>Михаилова Настя"} << false << false
+        << "Михайлова Настя|3|4|5|2|да|да" << "0 1 5";
+    QTest::newRow("the listed spelling") << QStringList{"семенов  егор|8,8,8,8,0,0|4|-"} << "Семёнов Егор" << QStringList() << false << false
+        << "Семёнов Егор|1|4|4|4|нет|да" << "0 1 5";
+    QTest::newRow("typed most, ё and all") << QStringList{"Семенов Егор|8,8,8,8,0,0|4|-", "Семёнов Егор|8,8,8,8,0,0|4|-", "Семёнов Егор|8,8,8,8,0,0|4|-"}
+        << "" << QStringList() << false << false << "Семёнов Егор|3|4|4|4|нет|-" << "0 0 5";
+    QTest::newRow("forged, left out") << QStringList{forged, "Ким|8,8,8,8,0,0|4|-"} << "" << QStringList() << false << false
+        << "Ким|2|4|4|4|нет|-" << "0 0 5";
+    QTest::newRow("forged, counted in") << QStringList{forged, "Ким|8,8,8,8,0,0|4|-"} << "" << QStringList() << true << false
+        << "Ким|2|10,25|10,25|4|да|-" << "0 0 11";
+    QTest::newRow("forged alone") << QStringList{forged} << "Ким" << QStringList() << false << false
+        << "Ким|1||||нет|да" << "0 1 5";
+    // clang-format on
+}
+
+// The class list's pupils with and without attempts in the period, those off it, one pupil
+// under merged names (as after a restart too, and apart again once undone), the name a pupil is
+// shown under, and the summaries and the chart with the doubtful records left out or counted
+// in. A pupil's attempts are the records of all their names, and a search by any of their names
+// finds them.
+void ClassTest::pupilsOfTheClass()
+{
+    QFETCH(QStringList, records);
+    QFETCH(QString, list);
+    QFETCH(QStringList, merges);
+    QFETCH(bool, countDoubtful);
+    QFETCH(bool, today);
+
+    RecordsModel model;
+    feed(model, records);
+    if (today)
+        model.setPeriod(
+            JournalPeriod::between(DatesFile::parseIsoTime("2026-12-08T00:00:00+03:00")->first,
+                                   DatesFile::parseIsoTime("2026-12-09T00:00:00+03:00")->first));
+    const ClassList classList = ClassList::fromText(list);
+    PupilsModel unmerged(model);
+    unmerged.setClassList(classList);
+    unmerged.setCountDoubtful(countDoubtful);
+    {
+        NameMerges teacher;
+        for (const QString &merge : merges)
+            QVERIFY(teacher.merge(merge.section('>', 0, 0), merge.section('>', 1)));
+    }
+    NameMerges restarted; // the merges as the settings keep them
+    PupilsModel pupils(model);
+    QAbstractItemModelTester tester(&pupils);
+    pupils.setMerges(restarted);
+    pupils.setClassList(classList);
+    pupils.setCountDoubtful(countDoubtful);
+    QTEST(pupilRows(pupils), "pupils");
+
+    JournalFilter shown(pupils);
+    PupilsChart chart(shown);
+    chart.redraw();
+    const auto *axis = qobject_cast<QValueAxis *>(chart.chart()->axes(Qt::Horizontal).value(0));
+    QTEST(QString("%1 %2 %3").arg(pupils.absentCount()).arg(pupils.listedCount()).arg(axis->max()),
+          "counts");
+
+    JournalFilter attempts(model);
+    for (int row = 0; row < pupils.rowCount(); ++row) {
+        attempts.setNamesFilter(pupils.foldedNames(row));
+        QCOMPARE(attempts.rowCount(), pupils.pupil(row).attempts);
+    }
+    for (const QString &record : records) {
+        const QString name = record.section('|', 0, 0);
+        shown.setNameFilter(name.left(name.size() - 2));
+        QVERIFY2(shown.mapFromSource(pupils.index(pupils.rowOf(name), 0)).isValid(),
+                 qPrintable(name));
+    }
+    for (const QString &merge : merges)
+        QVERIFY(restarted.undo(merge.section('>', 0, 0)));
+    QCOMPARE(pupilRows(pupils), pupilRows(unmerged));
+}
+
+// The teacher's way through the window: a class list taken, a typo merged from the dialog as it
+// first suggests, both back in a new window over the same files in another order; the list
+// taken off and forgotten; the pupils without attempts kept alone, and the «Правка» menu.
+void ClassTest::classInTheWindow()
+{
+    WorkFolder folder;
+    for (const char *file : {"m1.txt", "m2.txt"}) {
+        QFile results(file);
+        QVERIFY(results.open(QIODevice::WriteOnly));
+        results.write(cp1251(file == QString("m1.txt") ? "\"Аня\",8,8,8,8,0,0,4\r\n"
+                                                       : "\"Анна\",10,10,10,10,0,0,5\r\n"));
+    }
+    const auto open = [](JournalWindow &window, const QStringList &files) {
+        QSignalSpy looked(&window, &JournalWindow::lookDone);
+        window.show();
+        window.openFiles(files);
+        return looked.wait(10000);
+    };
+    const auto pupils = [](const JournalWindow &window) {
+        const QAbstractItemModel *shown = window.findChild<QTableView *>("pupils")->model();
+        QStringList rows;
+        for (int row = 0; row < shown->rowCount(); ++row)
+            rows << shown->index(row, PupilsModel::Name).data().toString() + ':' +
+                        shown->index(row, PupilsModel::Attempts).data().toString();
+        return rows.join(' ');
+    };
+    const auto classAction = [](const JournalWindow &window, const QString &text) {
+        for (QAction *action : window.findChild<QMenu *>("classMenu")->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        return static_cast<QAction *>(nullptr);
+    };
+    {
+        JournalWindow window;
+        QVERIFY(open(window, {"m1.txt", "m2.txt"}));
+        window.setClassList(ClassList::fromText("Аня\nБоря"));
+        QCOMPARE(pupils(window), "Аня:1 Боря:нет попыток Анна:1");
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<MergeDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog && dialog->chosen() == "Аня");
+            dialog->accept();
+        });
+        window.findChild<ClassMenu *>()->mergePupil(2);
+        QCOMPARE(pupils(window), "Аня:2 Боря:нет попыток");
+    }
+    JournalWindow window;
+    QVERIFY(open(window, {"m2.txt", "m1.txt"}));
+    QCOMPARE(pupils(window), "Аня:2 Боря:нет попыток");
+    QTRY_VERIFY(window.findChild<QLabel *>("summary")->text().contains("без попыток: 1 из 2"));
+    auto *tabs = window.findChild<QTabWidget *>();
+    window.findChild<QCheckBox *>("absentOnly")->click();
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(pupils(window), "Боря:нет попыток");
+    window.findChild<QCheckBox *>("absentOnly")->click();
+    // «Правка»: «Выделить всё», then «Копировать», in the tab shown.
+    const QList<QAction *> edit = window.menuBar()->actions()[1]->menu()->actions();
+    edit[1]->trigger();
+    edit[0]->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text().count('\n'), 3);
+
+    // Off the list, the spelling typed first among those typed as often.
+    classAction(window, "&Убрать список класса")->trigger();
+    QVERIFY(!window.findChild<QCheckBox *>("absentOnly")->isEnabled());
+    QCOMPARE(pupils(window), "Анна:2");
+    JournalWindow again;
+    QVERIFY(open(again, {"m1.txt", "m2.txt"}));
+    QCOMPARE(pupils(again), "Аня:2");
+
+    // The list's dialog says what a file held, or why it was not read, and keeps the box then.
+    ClassListDialog dialog(ClassList::fromText("Аня"));
+    const auto report = [&] { return dialog.findChild<QLabel *>("classReport")->text(); };
+    dialog.openFile("нет.txt");
+    QCOMPARE(report(), "«нет.txt»: Список класса не прочитан: файл не найден.");
+    QCOMPARE(dialog.list().names(), QStringList{"Аня"});
+    QFile list("list.txt");
+    QVERIFY(list.open(QIODevice::WriteOnly) && list.write(cp1251("Боря\nБОРЯ\n")) > 0);
+    list.close();
+    dialog.openFile("list.txt");
+    QCOMPARE(report(), "Из файла «list.txt»: 1 ученик.\n«Боря» повторяется в строках 1, 2 — "
+                       "взято один раз.");
+    QCOMPARE(dialog.list().names(), QStringList{"Боря"});
 }
 
 void ClassTest::workbook()

@@ -1,0 +1,76 @@
+#include "tablemenus.h"
+
+#include "classmenu.h"
+#include "journalfilter.h"
+#include "journaloutputs.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTableView>
+
+TableMenus::TableMenus(QTableView &records, QTableView &pupils, const QList<QTableView *> &others,
+                       QTabWidget &tabs, JournalOutputs &outputs, ClassMenu &classMenu)
+    : QObject(&tabs), m_records(records), m_pupils(pupils), m_tabs(tabs), m_outputs(outputs),
+      m_classMenu(classMenu)
+{
+    for (QTableView *view : QList<QTableView *>{&records, &pupils} + others) {
+        view->installEventFilter(this);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint &at) { showMenu(*view, at); });
+    }
+}
+
+void TableMenus::addTo(QMenuBar &bar)
+{
+    // The keys themselves reach the tables (eventFilter), which a search field's own Ctrl+C and
+    // Ctrl+A must not lose: the menu only shows them.
+    QMenu *edit = bar.addMenu(QStringLiteral("&Правка"));
+    QAction *copy =
+        edit->addAction(QStringLiteral("&Копировать"), this, [this] { m_outputs.copy(target()); });
+    copy->setShortcut(QKeySequence::Copy);
+    QAction *all =
+        edit->addAction(QStringLiteral("Выделить &всё"), this, [this] { target().selectAll(); });
+    all->setShortcut(QKeySequence::SelectAll);
+    for (QAction *action : {copy, all})
+        action->setShortcutContext(Qt::WidgetShortcut);
+}
+
+QTableView &TableMenus::target() const
+{
+    if (auto *focused = qobject_cast<QTableView *>(QApplication::focusWidget()))
+        return *focused;
+    return m_tabs.currentWidget()->isAncestorOf(&m_records) ? m_records : m_pupils;
+}
+
+bool TableMenus::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        m_outputs.copy(*static_cast<QTableView *>(watched));
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TableMenus::showMenu(QTableView &view, const QPoint &at)
+{
+    const QModelIndex index = view.indexAt(at);
+    if (!index.isValid())
+        return;
+    QMenu menu(&view);
+    QAction *copy = menu.addAction(QStringLiteral("&Копировать"), this,
+                                   [this, &view] { m_outputs.copy(view); });
+    copy->setShortcut(QKeySequence::Copy);
+    if (&view == &m_pupils) {
+        menu.addAction(QStringLiteral("&Попытки ученика"), this,
+                       [this, index = QPersistentModelIndex(index)] { emit pupilChosen(index); });
+        const int row = static_cast<const JournalFilter *>(view.model())->mapToSource(index).row();
+        menu.addAction(QStringLiteral("&Это тот же ученик, что…"), this,
+                       [this, row] { m_classMenu.mergePupil(row); });
+    }
+    menu.exec(view.viewport()->mapToGlobal(at));
+}
