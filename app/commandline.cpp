@@ -14,9 +14,10 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral("Использование: mouse-tutor [ПАРАМЕТР]...\n"
-                                      "   или: mouse-tutor --journal [--export CSV] [--since "
-                                      "КОГДА] [--until КОГДА] [ФАЙЛ]...\n");
+const QString kUsage =
+    QStringLiteral("Использование: mouse-tutor [ПАРАМЕТР]...\n"
+                   "   или: mouse-tutor --journal [--class СПИСОК] [--export CSV] [--since "
+                   "КОГДА] [--until КОГДА] [ФАЙЛ]...\n");
 constexpr int kStatusBadUsage = 2;
 
 // Every option, in the order the help lists them. The names are separated by commas; an
@@ -49,6 +50,12 @@ constexpr OptionRow kOptions[] = {
      "не позже КОГДА; дата — весь этот день, время\n"
      "без секунд — вся эта минута. Записи без даты\n"
      "с --since и --until не показываются"},
+    {"class", "СПИСОК",
+     "вместе с --journal: список класса, по имени\n"
+     "в строке (UTF-8 или Windows-1251): ученики без\n"
+     "попыток видны в журнале, а таблица --export\n"
+     "отмечает, кто в списке, и добавляет строки\n"
+     "учеников без попыток"},
     {"h,help", nullptr, "показать эту справку и выйти"},
     {"v,version", nullptr, "показать версию и выйти"},
 };
@@ -232,7 +239,7 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
     if (!journal && !parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("лишний аргумент «%1»")
                               .arg(FilePath::printable(parser.positionalArguments().first())));
-    for (const char *option : {"export", "since", "until"}) {
+    for (const char *option : {"export", "since", "until", "class"}) {
         if (!journal && parser.isSet(QString::fromLatin1(option)))
             return usageError(QStringLiteral("«--%1» бывает только вместе с «--journal»")
                                   .arg(QString::fromLatin1(option)));
@@ -280,6 +287,11 @@ CommandLine::Result CommandLine::parse(const QStringList &arguments)
         if (result.since >= result.until)
             return usageError(QStringLiteral("«--since» не раньше «--until»: в такое время не "
                                              "попадает ни одна запись"));
+        if (parser.isSet(QStringLiteral("class"))) {
+            result.classPath = parser.value(QStringLiteral("class"));
+            if (result.classPath.isEmpty())
+                return usageError(QStringLiteral("после «--class» не указано значение"));
+        }
         if (parser.isSet(QStringLiteral("export"))) {
             result.action = Action::Export;
             result.exportPath = parser.value(QStringLiteral("export"));

@@ -32,6 +32,7 @@ public:
         int exitStatus = 0;
         QStringList journalFiles; // Journal, Export: the files named, else the results file
         QString exportPath;       // Export: the CSV file to write
+        QString classPath;        // Journal, Export: the class list's file (--class), or empty
         // Journal, Export: only the records saved from `since` up to before `until` (seconds
         // since 1970), when `period` (--since, --until).
         bool period = false;

@@ -1,3 +1,4 @@
+#include "classlist.h"
 #include "commandline.h"
 #include "displayguard.h"
 #include "filepath.h"
@@ -19,6 +20,36 @@
 
 namespace {
 
+// The list --class names, read before anything is written; false, with the reason said on
+// standard error, when it cannot be used. What it repeats is said too, and taken once.
+bool readClassList(const CommandLine::Result &command, ClassList &list)
+{
+    if (command.classPath.isEmpty())
+        return true;
+    const auto say = [&](const QString &what) {
+        std::fputs(FilePath::encode(QStringLiteral("mouse-tutor: %1: %2\n")
+                                        .arg(FilePath::printable(command.classPath), what))
+                       .constData(),
+                   stderr);
+    };
+    // The table would take the list's place.
+    if (!command.exportPath.isEmpty() &&
+        FilePath::withoutRepeats({command.exportPath}, {command.classPath}).isEmpty()) {
+        say(QStringLiteral("таблица --export не записывается на место списка класса"));
+        return false;
+    }
+    list = ClassList::fromFile(command.classPath);
+    if (!list.problem().isEmpty()) {
+        QString problem = list.problem();
+        problem[0] = problem[0].toLower();
+        say(problem.chopped(1));
+        return false;
+    }
+    for (const QString &note : list.repeatNotes())
+        say(note);
+    return true;
+}
+
 int run(int argc, char *argv[])
 {
     // As bytes: a file name that is not UTF-8 must name the same file when it is opened.
@@ -29,6 +60,9 @@ int run(int argc, char *argv[])
         arguments << QStringLiteral("mouse-tutor");
     arguments.insert(1, QStringLiteral("--journal"));
     const CommandLine::Result command = CommandLine::parse(arguments);
+    ClassList classList;
+    if (!readClassList(command, classList))
+        return JournalExport::Refused;
     switch (command.action) {
     case CommandLine::Action::Journal:
         break;
@@ -36,10 +70,10 @@ int run(int argc, char *argv[])
         QFile errors;
         if (!errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
             return JournalExport::FileUnreadable;
-        return JournalExport::run(command.journalFiles, command.exportPath, errors,
-                                  command.period
-                                      ? JournalPeriod::between(command.since, command.until)
-                                      : JournalPeriod());
+        return JournalExport::run(
+            command.journalFiles, command.exportPath, errors,
+            command.period ? JournalPeriod::between(command.since, command.until) : JournalPeriod(),
+            command.classPath.isEmpty() ? nullptr : &classList);
     }
     default:
         return CommandLine::print(command);
@@ -66,6 +100,8 @@ int run(int argc, char *argv[])
         if (command.period)
             journal->setPeriod(command.since, command.until);
         journal->openFiles(command.journalFiles);
+        if (!command.classPath.isEmpty())
+            journal->setClassList(classList);
         journal->show();
         return QApplication::exec();
     } catch (const std::bad_alloc &) {

@@ -1,9 +1,11 @@
 #include "journalexport.h"
 
+#include "classmarks.h"
 #include "cp1251.h"
 #include "csvwriter.h"
 #include "filefollower.h"
 #include "filepath.h"
+#include "namemerges.h"
 #include "outputfile.h"
 #include "recorddates.h"
 #include "recordscsv.h"
@@ -12,6 +14,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <array>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -30,9 +33,9 @@ class ExportSink : public FileFollower::Sink
 {
 public:
     ExportSink(CsvWriter &csv, const QString &file, QIODevice &errors, RecordDates &dates,
-               const JournalPeriod &period)
+               const JournalPeriod &period, ClassMarks *marks)
         : m_csv(csv), m_file(CsvWriter::textField(file)), m_fileName(file), m_errors(errors),
-          m_dates(dates), m_period(period)
+          m_dates(dates), m_period(period), m_marks(marks)
     {
     }
 
@@ -55,7 +58,10 @@ public:
         if (!m_period.contains(dated))
             return;
         RecordsCsv::writeRow(m_csv, {m_file, place.number, nameField(record), record.scores,
-                                     record.total, when, hostField(host)});
+                                     record.total, when, hostField(host),
+                                     m_marks ? m_marks->mark(record.name, record.encoding,
+                                                             record.nameCut, m_codePage)
+                                             : QByteArrayView()});
     }
     void skipped(const LinePlace &place, LineFault fault, const LineHead &) override
     {
@@ -101,13 +107,15 @@ private:
     std::array<QHash<QByteArray, QByteArray>, 2> m_names; // of whole names, and of cut ones
     RecordDates &m_dates;
     const JournalPeriod &m_period;
+    ClassMarks *m_marks;
     QHash<QByteArray, QByteArray> m_hosts;
 };
 
 } // namespace
 
 JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
-                                         QIODevice &errors, const JournalPeriod &period)
+                                         QIODevice &errors, const JournalPeriod &period,
+                                         const ClassList *classList)
 {
     // Standard error sent to a results file (`2>>res.txt`) would take the diagnostics into it.
     if (OutputFile::isSource(STDERR_FILENO, files))
@@ -125,13 +133,18 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
     }
     Status status = AllRead;
     CsvWriter csv(out);
-    RecordsCsv::writeTitles(csv);
+    // The pupils merged in the journal are one here too.
+    std::optional<NameMerges> merges;
+    std::optional<ClassMarks> marks;
+    if (classList)
+        marks.emplace(*classList, merges.emplace());
+    RecordsCsv::writeTitles(csv, classList);
     // A file named twice, by whatever path or link, is read once.
     for (const QString &file : FilePath::withoutRepeats(files)) {
         FileFollower follower(file);
         RecordDates dates(file);
         dates.look();
-        ExportSink sink(csv, file, errors, dates, period);
+        ExportSink sink(csv, file, errors, dates, period, marks ? &*marks : nullptr);
         const FileFollower::State state = follower.poll(sink);
         dates.lateDates();
         if (state != FileFollower::State::Read) {
@@ -139,6 +152,8 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
             status = FileUnreadable;
         }
     }
+    if (marks)
+        marks->writeAbsent(csv);
     if (!csv.finish()) {
         report(errors, csvPath, QStringLiteral("не удалось записать файл: ") + out.errorString());
         return FileUnreadable;

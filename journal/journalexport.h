@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+class ClassList;
 class QIODevice;
 
 // The journal without a window, for scripts: every record of the files into one CSV file, with
@@ -23,7 +24,8 @@ public:
     // word: there is nowhere to say it). When a file could not be read, or the CSV file could
     // not be written, the status is FileUnreadable and a CSV file is not written at all: one
     // that was there stays as it was. Standard output, a device or a pipe have then had every
-    // record of the files that could be read.
+    // record of the files that could be read. With a class list, a last column marks the pupils
+    // on it, and the listed pupils without a record follow (ClassMarks).
     static Status run(const QStringList &files, const QString &csvPath, QIODevice &errors,
-                      const JournalPeriod &period = {});
+                      const JournalPeriod &period = {}, const ClassList *classList = nullptr);
 };

@@ -3,10 +3,12 @@
 #include "csvwriter.h"
 #include "totaltext.h"
 
-void RecordsCsv::writeTitles(CsvWriter &csv)
+void RecordsCsv::writeTitles(CsvWriter &csv, bool listed)
 {
     for (int column : kColumns)
         csv.addText(RecordsModel::title(column));
+    if (listed)
+        csv.addText(QStringLiteral("В списке"));
     csv.endRow();
 }
 
@@ -38,5 +40,15 @@ void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
             csv.addNumber(row.scores[size_t(column - RecordsModel::Left)]);
         }
     }
+    if (!row.listed.isNull())
+        csv.addField(row.listed);
+    csv.endRow();
+}
+
+void RecordsCsv::writeAbsent(CsvWriter &csv, QByteArrayView name)
+{
+    for (int column : kColumns)
+        csv.addField(column == RecordsModel::Name ? name : QByteArrayView(""));
+    csv.addField("нет попыток");
     csv.endRow();
 }

@@ -10,7 +10,8 @@ class CsvWriter;
 // The records as CSV, one layout for the journal's «Сохранить записи в CSV» and for --export,
 // which scripts read: the file and the line, the name, the six scores, and the total with a
 // period whatever the locale; then, after those ten, which stay as they are, when the attempt
-// was saved (ISO 8601 with the offset from UTC, empty when undated) and on which computer.
+// was saved (ISO 8601 with the offset from UTC, empty when undated) and on which computer; and,
+// in --export with a class list, whether the pupil is on it (ClassMarks).
 namespace RecordsCsv {
 
 constexpr std::array<int, RecordsModel::ColumnCount> kColumns = {
@@ -28,9 +29,12 @@ struct Row
     double total = 0;
     QByteArrayView when; // see RecordsModel::isoWhen
     QByteArrayView host;
+    QByteArrayView listed = {}; // with a class list: «да», «нет»; null without one
 };
 
-void writeTitles(CsvWriter &csv);
+void writeTitles(CsvWriter &csv, bool listed = false);
 void writeRow(CsvWriter &csv, const Row &row);
+// A pupil of the class list with no record: the name alone, and «нет попыток» as the mark.
+void writeAbsent(CsvWriter &csv, QByteArrayView name);
 
 } // namespace RecordsCsv

@@ -47,8 +47,8 @@ using Action = CommandLine::Action;
 namespace {
 
 const QString kUsage = "Использование: mouse-tutor [ПАРАМЕТР]...\n"
-                       "   или: mouse-tutor --journal [--export CSV] [--since КОГДА] [--until "
-                       "КОГДА] [ФАЙЛ]...\n";
+                       "   или: mouse-tutor --journal [--class СПИСОК] [--export CSV] [--since "
+                       "КОГДА] [--until КОГДА] [ФАЙЛ]...\n";
 
 // «класс» and «нет» in Windows-1251: folder names that are not UTF-8.
 const QString kClass = FilePath::decode("\xEA\xEB\xE0\xF1\xF1");
@@ -77,6 +77,22 @@ QByteArray csvOf(const QString &file, const QString &lines = "13", bool dated = 
     if (lines.contains('3'))
         csv += field + ",3,Ученик,10,10,10,3,10,8,4.125" + (dated ? kWhen3 : ",,") + "\r\n";
     return csv;
+}
+
+// A class list in Windows-1251 that names kResults' pupil, and one without a record twice.
+const QByteArray kClassList =
+    "# 5 \xC1\n\xF3\xF7\xE5\xED\xE8\xEA\n\xCD\xEE\xE2\xE5\xED\xFC\xEA\xE8\xE9\n"
+    "\xED\xEE\xE2\xE5\xED\xFC\xEA\xE8\xE9\n";
+
+// The CSV of kResults read from `file` with kClassList.
+QByteArray classCsvOf(const QString &file)
+{
+    QByteArrayList lines = csvOf(file).split('\n');
+    lines[0].insert(lines[0].size() - 1, ",В списке");
+    lines[1].insert(lines[1].size() - 1, ",нет");
+    lines[2].insert(lines[2].size() - 1, ",да");
+    lines[3] = ",,Новенький,,,,,,,,,,нет попыток\r";
+    return lines.join('\n') + '\n';
 }
 
 QString skipped(const QString &file)
@@ -328,6 +344,10 @@ void CommandLineTest::parse_data()
                             << "" << "" << "a.txt > out.csv";
     usage("export without journal", {"--export", "out.csv"}, "«--export» бывает только вместе с «--journal»");
     usage("export, no CSV", {"--journal", "--export"}, "после «--export» не указано значение");
+    QTest::newRow("class") << QStringList{"--journal", "--class", "5б.txt", "a.txt", "--export=-"} << Action::Export << "res.txt"
+                           << "" << "" << "a.txt > - class 5б.txt";
+    usage("class without journal", {"--class", "5б.txt"}, "«--class» бывает только вместе с «--journal»");
+    usage("class, no list", {"--journal", "--class="}, "после «--class» не указано значение");
     // A period: a date is its whole day, a time its minute or second, by this computer's clock
     // unless an offset follows; shown here in UTC.
     const auto local = [](int day, int hour, int minute) {
@@ -381,6 +401,8 @@ void CommandLineTest::parse()
     QString opens = result.journalFiles.join(' ');
     if (!result.exportPath.isEmpty())
         opens += " > " + result.exportPath;
+    if (!result.classPath.isEmpty())
+        opens += " class " + result.classPath;
     const auto utc = [](qint64 seconds, qint64 unbounded) {
         return seconds == unbounded
                    ? QString("…")
@@ -528,6 +550,19 @@ void CommandLineTest::exportWithoutWindow_data()
                                               << QStringList{"csv out.csv res.txt 1 dated"};
     QTest::newRow("undated: in no period") << res << QStringList{"out.csv", "--until", "2099-01-01", "res.txt"} << out << 0 << skip
                                            << QStringList{"csv out.csv res.txt -"};
+    // A class list marks who is on it, and adds who has no record; one that cannot be read, or
+    // that the CSV would replace, stops the program before anything is written.
+    const QStringList listed = res + QStringList{"list list.txt", "old out.csv"};
+    const QString notRead = "mouse-tutor: %1: список класса не прочитан: %2\n";
+    QTest::newRow("a class list") << listed << QStringList{"out.csv", "--class", "list.txt", "res.txt"} << out << 0
+                                  << "mouse-tutor: list.txt: «Новенький» повторяется в строках 3, 4\n" + skip << QStringList{"class out.csv res.txt"};
+    QTest::newRow("a class list missing") << listed << QStringList{"out.csv", "--class", "нет.txt", "res.txt"} << out << 2
+                                          << notRead.arg("нет.txt", "файл не найден") << QStringList{"old out.csv", "only list.txt out.csv res.txt"};
+    QTest::newRow("a class list a folder") << listed + QStringList{"mkdir sub"} << QStringList{"out.csv", "--class=sub", "res.txt"} << out << 2
+                                           << notRead.arg("sub", "это папка, а не файл") << QStringList{"old out.csv"};
+    QTest::newRow("the CSV over the class list") << listed << QStringList{"list.txt", "--class", "./list.txt", "res.txt"} << out << 2
+                                                 << "mouse-tutor: ./list.txt: таблица --export не записывается на место списка класса\n"
+                                                 << QStringList{"list list.txt"};
     // clang-format on
 }
 
@@ -555,6 +590,8 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(writeFile(words[1], words[0] == "res" ? kResults : "old\n"));
         else if (words[0] == "dates")
             QVERIFY(writeFile(words[1] + ".dates", kDates));
+        else if (words[0] == "list")
+            QVERIFY(writeFile(words[1], kClassList));
         else if (words[0] == "more")
             QVERIFY(writeFile(words[1], kResults.right(32).repeated(words[2].toInt()), O_APPEND));
         else if (words[0] == "link")
@@ -583,8 +620,10 @@ void CommandLineTest::exportWithoutWindow()
     // The limit would end the program by a signal rather than fail its write.
     std::signal(SIGXFSZ, SIG_IGN);
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
-    const auto [ended, said] = runProgram(QStringList{"--journal", "--export"} + arguments,
-                                          place(output), place("@/stderr"));
+    // The journal's settings (the merges) are the test's own.
+    const auto [ended, said] =
+        runProgram(QStringList{"--journal", "--export"} + arguments, place(output),
+                   place("@/stderr"), MOUSE_TUTOR_BINARY, {"XDG_CONFIG_HOME=" + place("@/config")});
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &unlimited) == 0);
     std::signal(SIGXFSZ, SIG_DFL);
     ::umask(previousMask);
@@ -598,6 +637,10 @@ void CommandLineTest::exportWithoutWindow()
         struct stat target = {};
         if (what == "csv")
             QCOMPARE(readFile(words[0]), csvOf(words[1], words.value(2, "13"), words.size() > 3));
+        else if (what == "class")
+            QCOMPARE(readFile(words[0]), classCsvOf(words[1]));
+        else if (what == "list")
+            QCOMPARE(readFile(words[0]), kClassList);
         else if (what == "res" || what == "old")
             QCOMPARE(readFile(words[0]), what == "res" ? kResults : "old\n");
         else if (what == "mode")
@@ -908,8 +951,8 @@ void CommandLineTest::longNamesReadWhole()
     const QList<QByteArray> rows = readFile("out.csv").split('\n');
     QCOMPARE(rows.size(), 4);
     QCOMPARE(rows[0] + '\n', kHeader);
-    QVERIFY(rows[1].startsWith("res.txt,1," + QString(255, u'я').toUtf8() + zeros.chopped(2) +
-                               ",20"));
+    QVERIFY(
+        rows[1].startsWith("res.txt,1," + QString(255, u'я').toUtf8() + zeros.chopped(2) + ",20"));
     QCOMPARE(rows[2], "res.txt,2," + QString(ResultsParser::kMaxName, u'а').toUtf8() + "…" +
                           zeros.chopped(2) + ",,\r");
 }
