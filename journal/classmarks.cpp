@@ -26,14 +26,16 @@ ClassMarks::ClassMarks(const ClassList &list, const NameMerges &merges)
 QByteArrayView ClassMarks::mark(std::string_view name, TextEncoding encoding, bool cut,
                                 Cp1251 &codePage)
 {
-    const QByteArray key = QByteArray(1, char(int(encoding) * 2 + cut)) +
-                           QByteArray::fromRawData(name.data(), qsizetype(name.size()));
-    auto found = m_byBytes.constFind(key);
-    if (found == m_byBytes.cend()) {
-        if (m_byBytes.size() >= kMostNamesKept)
-            m_byBytes.clear();
+    // Looked up without copying the bytes: most lines name a pupil met before.
+    QHash<QByteArray, int> &pupils = m_byBytes[size_t(encoding) * 2 + cut];
+    const QByteArray key = QByteArray::fromRawData(name.data(), qsizetype(name.size()));
+    auto found = pupils.constFind(key);
+    if (found == pupils.cend()) {
+        if (pupils.size() >= kMostNamesKept)
+            pupils.clear();
         const QString text = EncodingGuess::text(encoding, codePage, name, cut);
-        found = m_byBytes.insert(key, m_listedKeys.value(m_merges.pupilOf(foldName(text)), -1));
+        found = pupils.insert(QByteArray(name.data(), qsizetype(name.size())),
+                              m_listedKeys.value(m_merges.pupilOf(foldName(text)), -1));
     }
     if (found.value() < 0)
         return "нет";

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QSet>
+#include <array>
 #include <string_view>
 
 class Cp1251;
@@ -30,5 +31,6 @@ private:
     const NameMerges &m_merges;
     QHash<QString, int> m_listedKeys; // the pupils of the list, by their merged folded names
     QSet<int> m_named;                // the listed pupils some record named
-    QHash<QByteArray, int> m_byBytes; // a name's bytes: its pupil on the list, or -1
+    // A name's bytes, by its encoding and whether it is cut: its pupil on the list, or -1.
+    std::array<QHash<QByteArray, int>, 4> m_byBytes;
 };

@@ -64,8 +64,9 @@ MergeDialog::MergeDialog(const PupilsModel &pupils, int row, QWidget *parent)
     m_list->setObjectName(QStringLiteral("mergeInto"));
 
     const auto heading = [this](const QString &text) {
+        // A heading, in the text's own colour, that cannot be chosen.
         auto *item = new QListWidgetItem(text, m_list);
-        item->setFlags(Qt::NoItemFlags);
+        item->setFlags(Qt::ItemIsEnabled);
         QFont font = item->font();
         font.setBold(true);
         item->setFont(font);
