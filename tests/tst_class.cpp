@@ -470,8 +470,9 @@ void ClassTest::pupilsOfTheClass()
 }
 
 // The teacher's way through the window: a class list taken, a typo merged from the dialog as it
-// first suggests, both back in a new window over the same files in another order; the list
-// taken off and forgotten; the pupils without attempts kept alone, and the «Правка» menu.
+// first suggests, both back in a new window over the same files in another order, and over
+// those and a file opened since; the list taken off and forgotten; the pupils without attempts
+// kept alone, and the «Правка» menu.
 void ClassTest::classInTheWindow()
 {
     WorkFolder folder;
@@ -530,12 +531,19 @@ void ClassTest::classInTheWindow()
     edit[0]->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text().count('\n'), 3);
 
+    // Another file opened keeps the list shown, and for the files open now.
+    window.openFiles({"m3.txt"});
+    {
+        JournalWindow three;
+        QVERIFY(open(three, {"m3.txt", "m2.txt", "m1.txt"}));
+        QCOMPARE(pupils(three), "Аня:2 Боря:нет попыток");
+    }
     // Off the list, the spelling typed first among those typed as often.
     classAction(window, "&Убрать список класса")->trigger();
     QVERIFY(!window.findChild<QCheckBox *>("absentOnly")->isEnabled());
     QCOMPARE(pupils(window), "Анна:2");
     JournalWindow again;
-    QVERIFY(open(again, {"m1.txt", "m2.txt"}));
+    QVERIFY(open(again, {"m1.txt", "m2.txt", "m3.txt"}));
     QCOMPARE(pupils(again), "Аня:2");
 
     // The list's dialog says what a file held, or why it was not read, and keeps the box then.
