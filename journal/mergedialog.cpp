@@ -74,7 +74,7 @@ MergeDialog::MergeDialog(const PupilsModel &pupils, int row, QWidget *parent)
     const auto add = [&](int each) {
         const PupilsModel::Pupil &pupil = pupils.pupil(each);
         QString text = pupil.name;
-        if (pupils.isAbsent(each))
+        if (pupils.absent(each))
             text += QStringLiteral(" (нет попыток)");
         else if (pupil.listed.isEmpty() && !pupils.classList().isEmpty())
             text += QStringLiteral(" (нет в списке)");

@@ -141,7 +141,7 @@ int PupilsModel::absentCount() const
 {
     int count = 0;
     for (int row = 0; row < rowCount(); ++row)
-        count += isAbsent(row);
+        count += absent(row);
     return count;
 }
 
@@ -205,7 +205,7 @@ int PupilsModel::pupilOf(quint32 name, std::vector<Pupil> &fresh, QStringList &f
             pupil = int(m_pupils.size() + fresh.size());
             m_byKey.insert(key, pupil);
             freshKeys.append(key);
-            fresh.emplace_back();
+            fresh.emplace_back().name = m_records.name(name);
         }
         const bool old = pupil < int(m_pupils.size());
         (old ? m_pupils[size_t(pupil)] : fresh[size_t(pupil) - m_pupils.size()])

@@ -90,10 +90,6 @@ public:
     void setCountDoubtful(bool count);
     bool countsDoubtful() const { return m_countDoubtful; }
 
-    bool isAbsent(int row) const
-    {
-        return !m_pupils[size_t(row)].listed.isEmpty() && m_pupils[size_t(row)].attempts == 0;
-    }
     // The class list's pupils, and those of them without an attempt in the period.
     int listedCount() const;
     int absentCount() const;
@@ -114,7 +110,10 @@ public:
     QString foldedName(int name) const override { return m_keys[name]; }
     QString searchedName(int name) const override;
     bool doubtful(int row) const override { return m_pupils[size_t(row)].doubtful > 0; }
-    bool absent(int row) const override { return isAbsent(row); }
+    bool absent(int row) const override
+    {
+        return !m_pupils[size_t(row)].listed.isEmpty() && m_pupils[size_t(row)].attempts == 0;
+    }
     bool lessThan(int leftRow, int rightRow, int column) const override;
 
 private:
