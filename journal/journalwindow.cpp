@@ -138,7 +138,12 @@ JournalWindow::JournalWindow(QWidget *parent)
         [this] { return m_tabs->currentIndex() == kRecordsTab ? Table::Records : Table::Pupils; },
         this);
     connect(m_outputs, &JournalOutputs::reportDone, this, &JournalWindow::applyHeld);
-    m_outputs->setDescription([this] { return m_periodBar->description(); });
+    m_outputs->setShown([this] {
+        return OutputTitle{.period = m_periodBar->description(),
+                           .search = m_search->text(),
+                           .pupil = m_pupil.isEmpty() ? QString() : m_pupilName->text(),
+                           .doubtfulOnly = m_doubtfulOnly->isChecked()};
+    });
     buildMenus();
     buildStatusBar();
 

@@ -1,16 +1,20 @@
 #include "recordscsv.h"
 
 #include "csvwriter.h"
+#include "doubtmarks.h"
 #include "totaltext.h"
+
+#include <algorithm>
 
 void RecordsCsv::writeTitles(CsvWriter &csv)
 {
     for (int column : kColumns)
         csv.addText(RecordsModel::title(column));
+    csv.addText(DoubtMarks::heading());
     csv.endRow();
 }
 
-void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
+void RecordsCsv::writeRow(CsvWriter &csv, const Row &row, char point)
 {
     for (int column : kColumns) {
         switch (column) {
@@ -31,12 +35,15 @@ void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
             break;
         case RecordsModel::Total: {
             char total[kTotalChars];
-            csv.addField(QByteArrayView(total, writeTotal(row.total, total) - total));
+            char *const end = writeTotal(row.total, total);
+            std::replace(total, end, '.', point);
+            csv.addField(QByteArrayView(total, end - total));
             break;
         }
         default:
             csv.addNumber(row.scores[size_t(column - RecordsModel::Left)]);
         }
     }
+    csv.addField(row.reason);
     csv.endRow();
 }
