@@ -119,10 +119,6 @@ private:
     QHash<QByteArray, QByteArray> m_hosts;
 };
 
-} // namespace
-
-namespace {
-
 bool isWorkbook(const QString &path)
 {
     return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
@@ -149,7 +145,7 @@ JournalExport::Status writeCsv(const QStringList &files, OutputFile &out, QIODev
         }
     }
     if (!csv.finish())
-        problem = out.errorString();
+        problem = out.errorString().isEmpty() ? QStringLiteral("ошибка записи") : out.errorString();
     return status;
 }
 
@@ -187,10 +183,10 @@ JournalExport::Status writeWorkbook(const QStringList &files, OutputFile &out, Q
                          loader.batchTaken(batch);
                      });
     QObject::connect(&loader, &JournalLoader::fileStateChanged, &loader,
-                     [&](int file, FileFollower::State state, const QString &problem) {
+                     [&](int file, FileFollower::State state, const QString &why) {
                          if (state == FileFollower::State::Read)
                              return;
-                         report(errors, files[file], problem);
+                         report(errors, files[file], why);
                          status = JournalExport::FileUnreadable;
                      });
     loader.addFiles(files);

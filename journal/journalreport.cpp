@@ -291,6 +291,7 @@ void JournalReport::layOut(const QPagedPaintDevice &device)
     m_scale = size.width() / fitColumns(size.width());
     m_page = size / m_scale;
 
+    m_noteLines = int(wrapped(m_doubts.note(), m_fonts->body, m_page.width()).size());
     const qreal headerHeight = height(header(), m_fonts->heading);
     // The pages after the first repeat the title's first line above the header.
     const qreal runningHead = 2 * m_fonts->body.lineSpacing();
@@ -316,9 +317,7 @@ void JournalReport::layOut(const QPagedPaintDevice &device)
 qreal JournalReport::footHeight(bool marked) const
 {
     // A blank line, then the page's number; above them the note, wrapped to the page.
-    const qreal lines =
-        2 +
-        (marked ? qreal(wrapped(m_doubts.note(), m_fonts->body, m_page.width()).size()) + 0.5 : 0);
+    const qreal lines = 2 + (marked ? m_noteLines + 0.5 : 0);
     return lines * m_fonts->body.lineSpacing();
 }
 

@@ -122,6 +122,7 @@ private:
     QSizeF m_page;                  // in the report's units
     std::vector<int> m_pageStarts;  // the first row of each page
     std::vector<bool> m_pageMarked; // whether a page shows a doubtful value
+    int m_noteLines = 0;            // the note that explains the marks, wrapped to the page
     int m_rows = 0;
     Progress m_progress;
     qint64 m_steps = 0;
