@@ -2,11 +2,12 @@
 //
 //   bench_workbook hints           misspelling hints for 1,000 names against a class list of 40
 //                                  and against each other
-//   bench_workbook write RECORDS   RECORDS records saved as a workbook against the same saved as
-//                                  CSV by the journal's CSV writer, and the memory the workbook
-//                                  takes beyond what the records take; and, to show what of the
-//                                  time is libxlsxwriter's own, as many rows of fixed cells
-//                                  written straight through it
+//   bench_workbook write RECORDS   RECORDS records saved as a workbook against the same cells
+//                                  written straight through libxlsxwriter, whose own printing
+//                                  and packing are the floor no writer of it can go under; and
+//                                  the memory the workbook takes beyond what the records take.
+//                                  The same records saved as CSV are timed too, for
+//                                  information.
 #include "classlist.h"
 #include "courserules.h"
 #include "journalbatch.h"
@@ -20,18 +21,21 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace {
 
 constexpr double kHintsGoalMs = 100;
-constexpr double kWorkbookGoalRatio = 3.0; // against the CSV
+constexpr double kWorkbookGoalRatio = 1.5; // against libxlsxwriter alone
 constexpr long kWorkbookMemoryGoalKiB = 32 * 1024;
 
 // A name as pupils type them: a surname and a first name from short lists, with now and then a
@@ -77,8 +81,10 @@ int hints()
     return met ? 0 : 1;
 }
 
-// A row like a record's, fixed, straight through libxlsxwriter: its own printing and packing.
-double libraryAloneMs(const QString &path, int count)
+// The records' cells straight through libxlsxwriter, as the workbook has them (the name, the six
+// scores, the total, the file and the line, with the same formats), with nothing made for them
+// but the names' bytes, once.
+double libraryAloneMs(const QString &path, const RecordsModel &records)
 {
     QElapsedTimer timer;
     timer.start();
@@ -88,14 +94,28 @@ double libraryAloneMs(const QString &path, int count)
     options.tmpdir = folder.data();
     options.use_zip64 = LXW_TRUE;
     lxw_workbook *book = workbook_new_opt(path.toLocal8Bit().constData(), &options);
+    lxw_format *decimal = workbook_add_format(book);
+    format_set_num_format(decimal, "0.###");
     lxw_worksheet *sheet = workbook_add_worksheet(book, "Записи");
-    for (lxw_row_t row = 0; row < lxw_row_t(count); ++row) {
-        worksheet_write_string(sheet, row, 0, "Михайлова Настя", nullptr);
-        for (lxw_col_t column = 1; column <= 6; ++column)
-            worksheet_write_number(sheet, row, column, 10, nullptr);
-        worksheet_write_number(sheet, row, 7, 4.125, nullptr);
-        worksheet_write_string(sheet, row, 8, "res.txt", nullptr);
-        worksheet_write_number(sheet, row, 9, row + 1, nullptr);
+    std::vector<QByteArray> names;
+    for (int name = 0; name < records.nameCount(); ++name)
+        names.push_back(records.name(quint32(name)).toUtf8());
+    std::vector<QByteArray> files;
+    for (int file = 0; file < records.fileCount(); ++file)
+        files.push_back(records.fileLabel(file).toUtf8());
+    for (int row = 0; row < records.rowCount(); ++row) {
+        const JournalRecord &record = records.record(row);
+        const lxw_row_t at = lxw_row_t(row + 4);
+        worksheet_write_string(sheet, at, RecordsModel::Name, names[record.name].constData(),
+                               nullptr);
+        for (int score = 0; score < 6; ++score)
+            worksheet_write_number(sheet, at, lxw_col_t(RecordsModel::Left + score),
+                                   record.scores[size_t(score)], nullptr);
+        worksheet_write_number(sheet, at, RecordsModel::Total, record.total,
+                               std::trunc(record.total) == record.total ? nullptr : decimal);
+        worksheet_write_string(sheet, at, RecordsModel::File, files[record.file].constData(),
+                               nullptr);
+        worksheet_write_number(sheet, at, RecordsModel::Line, record.line, nullptr);
     }
     workbook_close(book);
     return timer.nsecsElapsed() / 1e6;
@@ -132,25 +152,33 @@ int write(int count)
         return 1;
     }
     const double csvMs = timer.nsecsElapsed() / 1e6;
-    const long before = PeakMemory::ownKiB();
+    // The records' batch goes: the peak it made while they were taken in would hide the
+    // workbook's.
+    batch = JournalBatch();
+    if (!PeakMemory::resetPeak()) {
+        std::printf("the kernel cannot start the peak of memory over\n");
+        return 1;
+    }
+    const long before = PeakMemory::peakSinceResetKiB();
     timer.restart();
     WorkbookWriter writer;
-    writer.setTitle({"Класс", "Все записи"});
-    if (!writer.write(folder.filePath("records.xlsx"),
-                      {WorkbookWriter::recordsSheet(shown, records)})) {
+    if (!writer.write(QFile::encodeName(folder.filePath("records.xlsx")),
+                      {WorkbookWriter::recordsSheet(shown, records, {"Класс", "Все записи"})})) {
         std::printf("the workbook was not written: %s\n", qPrintable(writer.problem()));
         return 1;
     }
     const double workbookMs = timer.nsecsElapsed() / 1e6;
-    const long extraKiB = PeakMemory::ownKiB() - before;
-    std::printf("CSV, %d records     %8.0f ms\n", count, csvMs);
-    std::printf("workbook            %8.0f ms   (goal: at most %.1f times the CSV)\n", workbookMs,
-                kWorkbookGoalRatio);
+    const long extraKiB = PeakMemory::peakSinceResetKiB() - before;
+    // After the workbook, whose memory is the peak's growth.
+    const double aloneMs = libraryAloneMs(folder.filePath("alone.xlsx"), records);
+    std::printf("libxlsxwriter alone %8.0f ms   (the same cells, %d records)\n", aloneMs, count);
+    std::printf("workbook            %8.0f ms   (goal: at most %.1f times libxlsxwriter alone; "
+                "%.2f times the CSV's %.0f ms)\n",
+                workbookMs, kWorkbookGoalRatio, workbookMs / csvMs, csvMs);
     std::printf("workbook's memory   %8ld KiB (goal: at most %ld KiB)\n", extraKiB,
                 kWorkbookMemoryGoalKiB);
-    std::printf("libxlsxwriter alone %8.0f ms   (as many rows of fixed cells)\n",
-                libraryAloneMs(folder.filePath("fixed.xlsx"), count));
-    const bool met = workbookMs <= kWorkbookGoalRatio * csvMs && extraKiB <= kWorkbookMemoryGoalKiB;
+    const bool met =
+        workbookMs <= kWorkbookGoalRatio * aloneMs && extraKiB <= kWorkbookMemoryGoalKiB;
     std::printf("%s\n", met ? "goal met" : "GOAL MISSED");
     return met ? 0 : 1;
 }

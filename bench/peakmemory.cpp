@@ -1,6 +1,8 @@
 #include "peakmemory.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -15,6 +17,30 @@ long ownKiB()
     rusage usage = {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+bool resetPeak()
+{
+    FILE *refs = std::fopen("/proc/self/clear_refs", "w");
+    if (!refs)
+        return false;
+    const bool written = std::fputs("5", refs) >= 0;
+    return std::fclose(refs) == 0 && written;
+}
+
+long peakSinceResetKiB()
+{
+    FILE *status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return -1;
+    char line[256];
+    long peak = -1;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, "VmHWM:", 6) == 0)
+            peak = std::atol(line + 6);
+    }
+    std::fclose(status);
+    return peak;
 }
 
 long idleKiB(const char *self)

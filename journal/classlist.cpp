@@ -6,6 +6,7 @@
 #include "openedfile.h"
 #include "systemerror.h"
 
+#include <QFileInfo>
 #include <QStringView>
 #include <algorithm>
 #include <cerrno>
@@ -96,11 +97,12 @@ ClassList ClassList::fromFile(const QString &path)
         list.refuse(QStringLiteral("нет перекодировки из кодировки Windows-1251"));
         return list;
     }
-    list.take(lines);
+    if (list.take(lines))
+        list.m_name = QFileInfo(path).completeBaseName();
     return list;
 }
 
-ClassList ClassList::fromText(const QString &text)
+ClassList ClassList::fromText(const QString &text, const QString &name)
 {
     QStringView rest(text);
     if (rest.startsWith(QChar(0xFEFF)))
@@ -116,7 +118,8 @@ ClassList ClassList::fromText(const QString &text)
         lines << line;
     });
     ClassList list;
-    list.take(lines);
+    if (list.take(lines))
+        list.m_name = name;
     return list;
 }
 

@@ -26,8 +26,12 @@ public:
         std::vector<int> lines;
     };
 
+    // A list read from a file is named after it, without its extension («5А» for 5А.txt).
     static ClassList fromFile(const QString &path);
-    static ClassList fromText(const QString &text);
+    static ClassList fromText(const QString &text, const QString &name = {});
+
+    // The class's name, as printed and saved above the tables; empty for names typed in.
+    const QString &name() const { return m_name; }
 
     // Why the list was refused, in Russian; empty when it was read. A refused list is empty.
     const QString &problem() const { return m_problem; }
@@ -56,6 +60,7 @@ private:
     };
 
     QString m_problem;
+    QString m_name;
     QStringList m_names;
     std::vector<Listed> m_listed;
     QHash<QString, int> m_byFolded;

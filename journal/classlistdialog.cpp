@@ -29,7 +29,8 @@ QString pupilsCount(qsizetype count)
 } // namespace
 
 ClassListDialog::ClassListDialog(const ClassList &current, QWidget *parent)
-    : QDialog(parent), m_box(new QPlainTextEdit(this)), m_report(new QLabel(this)), m_list(current)
+    : QDialog(parent), m_box(new QPlainTextEdit(this)), m_report(new QLabel(this)), m_list(current),
+      m_name(current.name())
 {
     setWindowTitle(QStringLiteral("Список класса"));
     auto *intro = new QLabel(QStringLiteral("&Имена учеников, по одному в строке. Пустые строки и "
@@ -103,13 +104,14 @@ void ClassListDialog::openFile(const QString &path)
     m_box->setPlainText(read.names().join(u'\n'));
     m_filling = false;
     m_fileNote = notes.join(u'\n');
+    m_name = read.name();
     readBox();
 }
 
 void ClassListDialog::readBox()
 {
     m_readLater.stop();
-    m_list = ClassList::fromText(m_box->toPlainText());
+    m_list = ClassList::fromText(m_box->toPlainText(), m_name);
     QStringList notes;
     if (!m_fileNote.isEmpty())
         notes << m_fileNote;

@@ -41,18 +41,18 @@ void ClassMenu::addTo(QMenuBar &bar)
 void ClassMenu::setClassList(const ClassList &list)
 {
     m_pupils.setClassList(list);
-    RememberedClassList::keep(m_records.openFiles(), list.names());
+    RememberedClassList::keep(m_records.openFiles(), list);
     if (m_remove)
         m_remove->setEnabled(!list.isEmpty());
 }
 
 void ClassMenu::filesChanged()
 {
-    const QStringList kept = RememberedClassList::get(m_records.openFiles());
+    const ClassList kept = RememberedClassList::get(m_records.openFiles());
     if (!kept.isEmpty())
-        setClassList(ClassList::fromText(kept.join(u'\n')));
+        setClassList(kept);
     else if (!m_pupils.classList().isEmpty())
-        RememberedClassList::keep(m_records.openFiles(), m_pupils.classList().names());
+        RememberedClassList::keep(m_records.openFiles(), m_pupils.classList());
 }
 
 void ClassMenu::chooseList()

@@ -9,7 +9,7 @@ constexpr qsizetype kFlushAt = 1 << 20;
 
 } // namespace
 
-CsvWriter::CsvWriter(QIODevice &device) : m_device(device)
+CsvWriter::CsvWriter(QIODevice &device, char separator) : m_device(device), m_separator(separator)
 {
     m_buffer.reserve(kFlushAt + 4096);
     m_buffer += "\xEF\xBB\xBF";
@@ -41,7 +41,7 @@ QByteArray CsvWriter::plainField(const QString &text)
 void CsvWriter::addField(QByteArrayView field)
 {
     if (m_rowStarted)
-        m_buffer += ',';
+        m_buffer += m_separator;
     m_buffer += field;
     m_rowStarted = true;
 }

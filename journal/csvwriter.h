@@ -6,12 +6,13 @@
 
 class QIODevice;
 
-// Writes a table as CSV for a spreadsheet: UTF-8 with a byte-order mark, comma-separated,
-// fields quoted as RFC 4180 has it, CR LF after each row.
+// Writes a table as CSV for a spreadsheet: UTF-8 with a byte-order mark, fields between commas
+// (or semicolons, where a spreadsheet's decimal point is a comma), quoted as RFC 4180 has it,
+// CR LF after each row.
 class CsvWriter
 {
 public:
-    explicit CsvWriter(QIODevice &device);
+    explicit CsvWriter(QIODevice &device, char separator = ',');
     ~CsvWriter();
     CsvWriter(const CsvWriter &) = delete;
     CsvWriter &operator=(const CsvWriter &) = delete;
@@ -25,8 +26,8 @@ public:
     // Writes out what is buffered; false when the device refused any of it.
     bool finish();
 
-    // A text as one field: quoted when it holds a separator, a quote, a line end or blanks at its
-    // ends.
+    // A text as one field: quoted when it holds either separator, a quote, a line end or blanks
+    // at its ends.
     static QByteArray plainField(const QString &text);
     // The same, and with a leading ' when it begins as a formula would (=, +, -, @, tab, CR), so
     // that a spreadsheet shows it and never works it out.
@@ -35,6 +36,7 @@ public:
 private:
     QIODevice &m_device;
     QByteArray m_buffer;
+    char m_separator;
     bool m_rowStarted = false;
     bool m_failed = false;
 };

@@ -1,16 +1,24 @@
 #include "journalexport.h"
 
 #include "classmarks.h"
+#include "courserules.h"
 #include "cp1251.h"
 #include "csvwriter.h"
+#include "doubtmarks.h"
 #include "filefollower.h"
 #include "filepath.h"
+#include "journalfilter.h"
+#include "journalloader.h"
 #include "namemerges.h"
 #include "outputfile.h"
+#include "outputtitle.h"
+#include "pupilsmodel.h"
 #include "recorddates.h"
 #include "recordscsv.h"
 #include "resultsparser.h"
+#include "workbookwriter.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QIODevice>
 #include <array>
@@ -57,8 +65,15 @@ public:
         }
         if (!m_period.contains(dated))
             return;
+        // Hand-edited or damaged lines are few: their reasons are made as they come.
+        dated.scores = record.scores;
+        dated.total = record.total;
+        dated.doubts = CourseRules::doubts(record.scores, record.total);
+        const QByteArray reason = dated.doubts == 0
+                                      ? QByteArray()
+                                      : CsvWriter::textField(DoubtMarks::recordReason(dated));
         RecordsCsv::writeRow(m_csv, {m_file, place.number, nameField(record), record.scores,
-                                     record.total, when, hostField(host),
+                                     record.total, when, hostField(host), reason,
                                      m_marks ? m_marks->mark(record.name, record.encoding,
                                                              record.nameCut, m_codePage)
                                              : QByteArrayView()});
@@ -111,6 +126,115 @@ private:
     QHash<QByteArray, QByteArray> m_hosts;
 };
 
+bool isWorkbook(const QString &path)
+{
+    return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+}
+
+// Every record of the files as the CSV has it, each written as soon as it is read. `problem`:
+// why the output could not be written, if it could not.
+JournalExport::Status writeCsv(const QStringList &files, OutputFile &out, QIODevice &errors,
+                               const JournalPeriod &period, const ClassList *classList,
+                               QString &problem)
+{
+    JournalExport::Status status = JournalExport::AllRead;
+    CsvWriter csv(out);
+    // The pupils merged in the journal are one here too.
+    std::optional<NameMerges> merges;
+    std::optional<ClassMarks> marks;
+    if (classList)
+        marks.emplace(*classList, merges.emplace());
+    RecordsCsv::writeTitles(csv, classList);
+    for (const QString &file : files) {
+        FileFollower follower(file);
+        RecordDates dates(file);
+        dates.look();
+        ExportSink sink(csv, file, errors, dates, period, marks ? &*marks : nullptr);
+        const FileFollower::State state = follower.poll(sink);
+        dates.lateDates();
+        if (state != FileFollower::State::Read) {
+            report(errors, file, follower.problem());
+            status = JournalExport::FileUnreadable;
+        }
+    }
+    if (marks)
+        marks->writeAbsent(csv);
+    if (!csv.finish())
+        problem = out.errorString().isEmpty() ? QStringLiteral("ошибка записи") : out.errorString();
+    return status;
+}
+
+// The period as the workbook's title says it, by this computer's clock.
+QString periodText(const JournalPeriod &period)
+{
+    const auto at = [](qint64 seconds) {
+        return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    };
+    QStringList ends;
+    if (!period.all && period.from != JournalPeriod::kAlways)
+        ends << QStringLiteral("с ") + at(period.from);
+    if (!period.all && period.until != JournalPeriod::kNever)
+        ends << QStringLiteral("по ") + at(period.until - 1);
+    return ends.join(u' ');
+}
+
+// Every record of the files read as the window reads them, and the pupils made of them, into
+// the workbook the window saves; written once every file is read (see JournalExport::run).
+JournalExport::Status writeWorkbook(const QStringList &files, OutputFile &out, QIODevice &errors,
+                                    const JournalPeriod &period, const ClassList *classList,
+                                    QString &problem)
+{
+    JournalExport::Status status = JournalExport::AllRead;
+    RecordsModel records;
+    PupilsModel pupils(records);
+    // The pupils merged in the journal are one here too.
+    NameMerges merges;
+    pupils.setMerges(merges);
+    if (classList)
+        pupils.setClassList(*classList);
+    records.setPeriod(period);
+    records.addFiles(files);
+    JournalLoader loader(FileFollower::kAtOnce);
+    QObject::connect(&loader, &JournalLoader::batchReady, &loader,
+                     [&](const std::shared_ptr<JournalBatch> &batch) {
+                         for (const SkippedLine &line : batch->skipped)
+                             report(errors, files[line.file] + u':' + QString::number(line.line),
+                                    line.fault.text());
+                         records.apply(*batch);
+                         loader.batchTaken(batch);
+                     });
+    QObject::connect(&loader, &JournalLoader::fileStateChanged, &loader,
+                     [&](int file, FileFollower::State state, const QString &why) {
+                         if (state == FileFollower::State::Read)
+                             return;
+                         report(errors, files[file], why);
+                         status = JournalExport::FileUnreadable;
+                     });
+    loader.addFiles(files);
+    if (status != JournalExport::AllRead && !out.streams())
+        return status;
+
+    OutputTitle title{.period = periodText(period),
+                      .className = classList ? classList->name() : QString(),
+                      .made = QDateTime::currentDateTime()};
+    for (int file = 0; file < records.fileCount(); ++file)
+        title.files << records.fileLabel(file);
+    const auto titled = [&title](const QString &subject) {
+        title.subject = subject;
+        return title.lines();
+    };
+    JournalFilter recordsShown(records);
+    JournalFilter pupilsShown(pupils);
+    WorkbookWriter writer;
+    if (!writer.write(
+            out.writingName(),
+            {WorkbookWriter::pupilsSheet(pupilsShown, titled(QStringLiteral("ученики"))),
+             WorkbookWriter::recordsSheet(recordsShown, records, titled(QStringLiteral("записи")))},
+            out.writingFolder()))
+        problem = writer.problem();
+    return status;
+}
+
 } // namespace
 
 JournalExport::Status JournalExport::run(const QStringList &files, const QString &csvPath,
@@ -131,31 +255,14 @@ JournalExport::Status JournalExport::run(const QStringList &files, const QString
         report(errors, csvPath, QStringLiteral("не удалось создать файл: ") + out.errorString());
         return FileUnreadable;
     }
-    Status status = AllRead;
-    CsvWriter csv(out);
-    // The pupils merged in the journal are one here too.
-    std::optional<NameMerges> merges;
-    std::optional<ClassMarks> marks;
-    if (classList)
-        marks.emplace(*classList, merges.emplace());
-    RecordsCsv::writeTitles(csv, classList);
     // A file named twice, by whatever path or link, is read once.
-    for (const QString &file : FilePath::withoutRepeats(files)) {
-        FileFollower follower(file);
-        RecordDates dates(file);
-        dates.look();
-        ExportSink sink(csv, file, errors, dates, period, marks ? &*marks : nullptr);
-        const FileFollower::State state = follower.poll(sink);
-        dates.lateDates();
-        if (state != FileFollower::State::Read) {
-            report(errors, file, follower.problem());
-            status = FileUnreadable;
-        }
-    }
-    if (marks)
-        marks->writeAbsent(csv);
-    if (!csv.finish()) {
-        report(errors, csvPath, QStringLiteral("не удалось записать файл: ") + out.errorString());
+    const QStringList read = FilePath::withoutRepeats(files);
+    QString problem;
+    const Status status = isWorkbook(csvPath)
+                              ? writeWorkbook(read, out, errors, period, classList, problem)
+                              : writeCsv(read, out, errors, period, classList, problem);
+    if (!problem.isEmpty()) {
+        report(errors, csvPath, QStringLiteral("не удалось записать файл: ") + problem);
         return FileUnreadable;
     }
     // A table without some of the files would pass for the whole class: a file keeps what it

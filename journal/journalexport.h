@@ -8,8 +8,10 @@ class ClassList;
 class QIODevice;
 
 // The journal without a window, for scripts: every record of the files into one CSV file, with
-// the file and line it came from, the total with a period, and when and where it was saved
-// (see RecordsCsv); only the records of `period`, when one is given. A file named twice, by
+// the file and line it came from, the total with a period, when and where it was saved, and why
+// it is doubtful (see RecordsCsv); or, for a name that ends in .xlsx (in any case), into the
+// workbook the journal's window saves, its pupils made of the records read (see
+// WorkbookWriter). Only the records of `period`, when one is given. A file named twice, by
 // whatever path or link, is read once.
 class JournalExport
 {
@@ -24,8 +26,11 @@ public:
     // word: there is nowhere to say it). When a file could not be read, or the CSV file could
     // not be written, the status is FileUnreadable and a CSV file is not written at all: one
     // that was there stays as it was. Standard output, a device or a pipe have then had every
-    // record of the files that could be read. With a class list, a last column marks the pupils
-    // on it, and the listed pupils without a record follow (ClassMarks).
+    // record of the files that could be read. With a class list, a column before the last marks
+    // the pupils on it, and the listed pupils without a record follow (ClassMarks); the
+    // workbook's pupils are then the list's. A workbook is written once every file is read, as
+    // its first sheet, the pupils, is made of them all; the records are held meanwhile as the
+    // window holds them.
     static Status run(const QStringList &files, const QString &csvPath, QIODevice &errors,
                       const JournalPeriod &period = {}, const ClassList *classList = nullptr);
 };

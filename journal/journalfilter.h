@@ -32,8 +32,10 @@ public:
     // into them.
     void setNamesFilter(const QStringList &folded);
     void setDoubtfulOnly(bool only);
+    bool doubtfulOnly() const { return m_doubtfulOnly; }
     // Only the pupils of the class list with no attempt (JournalTable::absent).
     void setAbsentOnly(bool only);
+    bool absentOnly() const { return m_absentOnly; }
     // Only the new rows (JournalTable::fresh).
     void setFreshOnly(bool only);
     bool freshOnly() const { return m_freshOnly; }

@@ -6,6 +6,7 @@
 #include "recordsmodel.h"
 #include "rememberedfolder.h"
 #include "tablewriter.h"
+#include "workbookwriter.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -45,6 +46,10 @@ void JournalOutputs::addActions(QMenu &file)
                    [this] { chooseCsv(Table::Records); });
     file.addAction(QStringLiteral("Сохранить &учеников в CSV…"), this,
                    [this] { chooseCsv(Table::Pupils); });
+    QAction *workbook = file.addAction(QStringLiteral("Сохранить для &таблиц (.xlsx)…"), this,
+                                       &JournalOutputs::chooseWorkbook);
+    workbook->setStatusTip(QStringLiteral("Сохранить учеников и записи книгой для LibreOffice "
+                                          "Calc или Excel: два листа, числа — числами"));
     // The records or the pupils, from the tab shown; the chart's tab prints its pupils.
     QAction *pdf =
         file.addAction(QStringLiteral("Сохранить в &PDF…"), this, &JournalOutputs::choosePdf);
@@ -78,20 +83,63 @@ void JournalOutputs::chooseCsv(Table table)
         showProblem(notSaved(path, problem));
 }
 
-JournalReport JournalOutputs::report() const
+void JournalOutputs::chooseWorkbook()
 {
-    QStringList files;
+    const QString path = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("Сохранить для таблиц"),
+        QDir(RememberedFolder::get(kSaveFolder)).filePath(QStringLiteral("журнал.xlsx")),
+        QStringLiteral("Книга Excel (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    RememberedFolder::keep(kSaveFolder, path);
+    const QString problem = saveWorkbook(path);
+    if (!problem.isEmpty())
+        showProblem(problem);
+}
+
+QString JournalOutputs::saveWorkbook(const QString &path)
+{
+    OutputFile file;
+    if (file.start(path, m_records.openFiles()) != OutputFile::Opened::Yes)
+        return notSaved(path, file.errorString());
+    WorkbookWriter writer;
+    const bool written =
+        withProgress(QStringLiteral("Книга сохраняется…"), [&](const Progress &progress) {
+            writer.setProgress(progress);
+            return writer.write(
+                file.writingName(),
+                {WorkbookWriter::pupilsSheet(m_pupilsShown, title(Table::Pupils)),
+                 WorkbookWriter::recordsSheet(m_recordsShown, m_records, title(Table::Records))},
+                file.writingFolder());
+        });
+    if (writer.stopped())
+        return {}; // the new file goes with `file`
+    if (!written)
+        return notSaved(path, writer.problem());
+    if (!file.commit())
+        return notSaved(path, file.errorString());
+    return {};
+}
+
+QStringList JournalOutputs::title(Table table) const
+{
+    OutputTitle title = m_shown ? m_shown() : OutputTitle();
+    title.subject = table == Table::Records ? QStringLiteral("записи") : QStringLiteral("ученики");
+    // One pupil's attempts are a view of the records alone.
+    if (table == Table::Pupils)
+        title.pupil.clear();
     for (int file = 0; file < m_records.fileCount(); ++file) {
         if (m_records.isOpen(file))
-            files << m_records.fileLabel(file);
+            title.files << m_records.fileLabel(file);
     }
-    const QString description = m_description ? m_description() : QString();
-    const QString suffix = description.isEmpty() ? QString() : u' ' + description;
-    return m_shownTable() == Table::Records
-               ? JournalReport(m_recordsShown, QStringLiteral("записи") + suffix, files,
-                               QDateTime::currentDateTime())
-               : JournalReport(m_pupilsShown, QStringLiteral("ученики") + suffix, files,
-                               QDateTime::currentDateTime());
+    title.made = QDateTime::currentDateTime();
+    return title.lines();
+}
+
+JournalReport JournalOutputs::report() const
+{
+    const Table table = m_shownTable();
+    return JournalReport(table == Table::Records ? m_recordsShown : m_pupilsShown, title(table));
 }
 
 void JournalOutputs::choosePdf()
@@ -179,23 +227,31 @@ QString JournalOutputs::print(QPrinter &printer)
     return {};
 }
 
-bool JournalOutputs::withProgress(JournalReport &report, const std::function<bool()> &work)
+bool JournalOutputs::withProgress(const QString &label,
+                                  const std::function<bool(const Progress &)> &work)
 {
-    QProgressDialog progress(QStringLiteral("Таблица готовится к печати…"),
-                             QStringLiteral("Остановить"), 0, 1000, m_window);
+    QProgressDialog progress(label, QStringLiteral("Остановить"), 0, 1000, m_window);
     progress.setWindowTitle(QStringLiteral("Журнал результатов"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    report.setProgress([&progress](qint64 done, qint64 total) {
+    m_reporting = true;
+    const bool done = work([&progress](qint64 done, qint64 total) {
         progress.setValue(int(done * 1000 / std::max<qint64>(total, 1)));
         return !progress.wasCanceled();
     });
-    m_reporting = true;
-    const bool done = work();
     m_reporting = false;
     progress.reset();
     emit reportDone();
     return done;
+}
+
+bool JournalOutputs::withProgress(JournalReport &report, const std::function<bool()> &work)
+{
+    return withProgress(QStringLiteral("Таблица готовится к печати…"),
+                        [&](const Progress &progress) {
+                            report.setProgress(progress);
+                            return work();
+                        });
 }
 
 void JournalOutputs::copy(const QTableView &view)

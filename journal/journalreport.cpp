@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kMostFilesNamed = 3;
 constexpr char16_t kEllipsis = u'…';
 
 qsizetype pastBlanks(const QString &text, qsizetype from)
@@ -126,33 +125,14 @@ private:
 
 } // namespace
 
-JournalReport::JournalReport(const JournalFilter &table, const QString &subject,
-                             const QStringList &files, const QDateTime &made)
-    : m_table(table), m_subject(subject), m_files(files), m_made(made),
+JournalReport::JournalReport(const JournalFilter &table, const QStringList &title)
+    : m_table(table), m_title(title), m_doubts(table),
       m_bodyFont(QStringLiteral("Liberation Sans"), 10), m_headingFont(m_bodyFont),
       m_titleFont(m_bodyFont)
 {
     m_headingFont.setBold(true);
     m_titleFont.setBold(true);
     m_titleFont.setPointSize(14);
-}
-
-QStringList JournalReport::title() const
-{
-    QStringList lines = {QStringLiteral("Журнал результатов: %1").arg(m_subject)};
-    if (m_files.size() > kMostFilesNamed) {
-        lines << QStringLiteral("Файлов: %1").arg(m_files.size());
-    } else if (!m_files.isEmpty()) {
-        QStringList names;
-        for (const QString &file : m_files)
-            names << QStringLiteral("«%1»").arg(file);
-        lines << (m_files.size() == 1 ? QStringLiteral("Файл: ") : QStringLiteral("Файлы: ")) +
-                     names.join(QStringLiteral(", "));
-    }
-    lines << QStringLiteral("Составлено ") +
-                 QLocale(QLocale::Russian)
-                     .toString(m_made, QStringLiteral("d MMMM yyyy 'г. в' HH:mm"));
-    return lines;
 }
 
 bool JournalReport::going(qint64 done)
@@ -173,6 +153,7 @@ void JournalReport::measure(const QPagedPaintDevice &device)
                           QFontMetricsF(m_titleFont, &device)});
     const Fonts &fonts = *m_fonts;
     m_padding = fonts.body.height() / 4;
+    m_markWidth = fonts.body.horizontalAdvance(DoubtMarks::kMark);
     m_rows = m_table.rowCount();
     m_columns.assign(size_t(m_table.columnCount()), {});
     for (int column = 0; column < int(m_columns.size()); ++column) {
@@ -188,10 +169,12 @@ void JournalReport::measure(const QPagedPaintDevice &device)
             if (!going((qint64(m_rows) * column + row) / qint64(m_columns.size())))
                 return;
             const QString text = m_table.index(row, column).data().toString();
-            const qreal whole = fonts.body.horizontalAdvance(text);
+            // A mark goes after the last word.
+            const qreal mark = marked(row, column) ? m_markWidth : 0;
+            const qreal whole = fonts.body.horizontalAdvance(text) + mark;
             each.whole = std::max(each.whole, whole);
-            each.word =
-                std::max(each.word, text.contains(u' ') ? widestWord(text, fonts.body) : whole);
+            each.word = std::max(each.word,
+                                 text.contains(u' ') ? widestWord(text, fonts.body) + mark : whole);
         }
     }
 }
@@ -308,20 +291,34 @@ void JournalReport::layOut(const QPagedPaintDevice &device)
     m_scale = size.width() / fitColumns(size.width());
     m_page = size / m_scale;
 
-    const qreal foot = 2 * m_fonts->body.lineSpacing();
+    m_noteLines = int(wrapped(m_doubts.note(), m_fonts->body, m_page.width()).size());
     const qreal headerHeight = height(header(), m_fonts->heading);
+    // The pages after the first repeat the title's first line above the header.
+    const qreal runningHead = 2 * m_fonts->body.lineSpacing();
     qreal top = titleHeight() + headerHeight;
     m_pageStarts = {0};
+    m_pageMarked = {false};
     for (int index = 0; index < m_rows; ++index) {
         if (!going(m_rows + index))
             return;
         const qreal rowHeight = height(row(index), m_fonts->body);
-        if (top + rowHeight > m_page.height() - foot && index > m_pageStarts.back()) {
+        const bool marked = m_doubts.cells(index) != 0;
+        if (top + rowHeight > m_page.height() - footHeight(m_pageMarked.back() || marked) &&
+            index > m_pageStarts.back()) {
             m_pageStarts.push_back(index);
-            top = headerHeight;
+            m_pageMarked.push_back(false);
+            top = runningHead + headerHeight;
         }
+        m_pageMarked.back() = m_pageMarked.back() || marked;
         top += rowHeight;
     }
+}
+
+qreal JournalReport::footHeight(bool marked) const
+{
+    // A blank line, then the page's number; above them the note, wrapped to the page.
+    const qreal lines = 2 + (marked ? m_noteLines + 0.5 : 0);
+    return lines * m_fonts->body.lineSpacing();
 }
 
 // A table may head a column in two lines to keep it narrow on the screen; the report wraps
@@ -340,12 +337,27 @@ JournalReport::Row JournalReport::header() const
     return cells;
 }
 
+bool JournalReport::marked(int row, int column) const
+{
+    return column < 64 && (m_doubts.cells(row) >> column & 1);
+}
+
+// A doubtful value's mark stands after its last line, also when the text is cut short.
 JournalReport::Row JournalReport::row(int index) const
 {
     Row cells;
-    for (int column = 0; column < int(m_columns.size()); ++column)
-        cells.push_back(wrapped(m_table.index(index, column).data().toString(), m_fonts->body,
-                                m_columns[size_t(column)].width - 2 * m_padding));
+    const quint64 doubtful = m_doubts.cells(index);
+    for (int column = 0; column < int(m_columns.size()); ++column) {
+        const bool mark = column < 64 && (doubtful >> column & 1);
+        QStringList lines =
+            wrapped(m_table.index(index, column).data().toString(), m_fonts->body,
+                    m_columns[size_t(column)].width - 2 * m_padding - (mark ? m_markWidth : 0));
+        if (mark && lines.isEmpty())
+            lines << QString();
+        if (mark)
+            lines.back() += DoubtMarks::kMark;
+        cells.push_back(lines);
+    }
     return cells;
 }
 
@@ -394,14 +406,27 @@ void JournalReport::paintPage(QPainter &painter, int index) const
             }
         }
         top += m_fonts->body.lineSpacing();
+    } else {
+        painter.setFont(m_bodyFont);
+        painter.drawText(QPointF(0, top + m_fonts->body.ascent()),
+                         wrapped(m_title.value(0), m_fonts->body, m_page.width()).value(0));
+        top += 2 * m_fonts->body.lineSpacing();
     }
     const std::vector<Row> rows = page(index);
     for (size_t row = 0; row < rows.size(); ++row) {
         paintRow(painter, rows[row], top, row == 0);
         top += height(rows[row], row == 0 ? m_fonts->heading : m_fonts->body);
     }
-    const QString number = QStringLiteral("стр. %1 из %2").arg(index + 1).arg(pageCount());
     painter.setFont(m_bodyFont);
+    if (m_pageMarked[size_t(index)]) {
+        qreal baseline = m_page.height() - footHeight(true) + m_fonts->body.lineSpacing() / 2 +
+                         m_fonts->body.ascent();
+        for (const QString &line : wrapped(m_doubts.note(), m_fonts->body, m_page.width())) {
+            painter.drawText(QPointF(0, baseline), line);
+            baseline += m_fonts->body.lineSpacing();
+        }
+    }
+    const QString number = QStringLiteral("стр. %1 из %2").arg(index + 1).arg(pageCount());
     painter.drawText(QPointF((m_page.width() - m_fonts->body.horizontalAdvance(number)) / 2,
                              m_page.height() - m_fonts->body.descent()),
                      number);
@@ -474,7 +499,7 @@ bool JournalReport::writePdf(QIODevice &device, const QPageLayout &layout, int r
 {
     CheckedWrite out(device);
     QPdfWriter writer(&out);
-    writer.setTitle(title().constFirst());
+    writer.setTitle(m_title.value(0));
     writer.setCreator(QStringLiteral("Мышь"));
     writer.setResolution(resolution);
     writer.setPageLayout(layout);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDateTime>
+#include "doubtmarks.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -14,11 +15,13 @@ class QIODevice;
 class QPagedPaintDevice;
 class QPainter;
 
-// A table of the journal on paper or in a PDF, as its filter shows it: a title with the files
-// and the time it was made, then the rows under a header that every page repeats, and
-// «стр. N из M» at the foot of each page. The columns take the width of their contents; a
-// cell wraps only at its blanks, to three lines at most, and a single word wider than its
-// column is cut short with «…», never broken over lines. A row is never split between pages.
+// A table of the journal on paper or in a PDF, as its filter shows it: a title (see
+// OutputTitle), then the rows under a header that every page repeats, the title's first line
+// above it on the pages after the first, and «стр. N из M» at the foot of each page. A value
+// the course cannot have written carries a mark, which the foot of each page that shows one
+// explains (DoubtMarks). The columns take the width of their contents; a cell wraps only at
+// its blanks, to three lines at most, and a single word wider than its column is cut short with
+// «…», never broken over lines. A row is never split between pages.
 //
 // Every text is drawn as it is, blanks included: nothing in a name is read as markup. The
 // report measures the table once, when first laid out, and reads its rows again for each page
@@ -35,17 +38,15 @@ public:
     // times over; returns false to stop.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
 
-    // `files`: the names the tables show for the files the journal reads.
-    JournalReport(const JournalFilter &table, const QString &subject, const QStringList &files,
-                  const QDateTime &made);
+    // `title`: its lines, the first in large letters.
+    JournalReport(const JournalFilter &table, const QStringList &title);
 
     // A large table takes seconds: the window shows how far it is, and may stop it. A report
     // stopped lays out and paints nothing more.
     void setProgress(Progress progress) { m_progress = std::move(progress); }
     bool stopped() const { return m_stopped; }
 
-    // What the table is, which files it comes from, and when it was made, a line each.
-    QStringList title() const;
+    const QStringList &title() const { return m_title; }
 
     // Portrait when every column gets the width it wants on it; landscape otherwise.
     QPageLayout::Orientation orientation(const QPagedPaintDevice &device);
@@ -93,17 +94,20 @@ private:
     // drawn smaller.
     qreal fitColumns(qreal width);
     QString headingText(int column) const;
+    // Whether the cell holds a doubtful value, which is printed with a mark.
+    bool marked(int row, int column) const;
     Row header() const;
     Row row(int index) const;
     qreal height(const Row &row, const QFontMetricsF &metrics) const;
     qreal titleHeight() const;
+    // The room the foot of a page takes, with the note that explains the marks or without.
+    qreal footHeight(bool marked) const;
     void paintPage(QPainter &painter, int index) const;
     void paintRow(QPainter &painter, const Row &row, qreal top, bool heading) const;
 
     const JournalFilter &m_table;
-    QString m_subject;
-    QStringList m_files;
-    QDateTime m_made;
+    QStringList m_title;
+    DoubtMarks m_doubts;
     QFont m_bodyFont;
     QFont m_headingFont;
     QFont m_titleFont;
@@ -113,9 +117,12 @@ private:
     int m_resolution = 0;
     std::vector<Column> m_columns;
     qreal m_padding = 0;
+    qreal m_markWidth = 0;
     qreal m_scale = 1;
-    QSizeF m_page;                 // in the report's units
-    std::vector<int> m_pageStarts; // the first row of each page
+    QSizeF m_page;                  // in the report's units
+    std::vector<int> m_pageStarts;  // the first row of each page
+    std::vector<bool> m_pageMarked; // whether a page shows a doubtful value
+    int m_noteLines = 0;            // the note that explains the marks, wrapped to the page
     int m_rows = 0;
     Progress m_progress;
     qint64 m_steps = 0;

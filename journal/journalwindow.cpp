@@ -155,8 +155,16 @@ JournalWindow::JournalWindow(QWidget *parent)
         [this] { return m_tabs->currentIndex() == kRecordsTab ? Table::Records : Table::Pupils; },
         this);
     connect(m_outputs, &JournalOutputs::reportDone, this, &JournalWindow::applyHeld);
-    m_outputs->setDescription([this] { return m_periodBar->description(); });
     m_classMenu = new ClassMenu(*m_pupils, *m_records, this);
+    m_outputs->setShown([this] {
+        return OutputTitle{.period = m_periodBar->description(),
+                           .className = m_pupils->classList().name(),
+                           .search = m_search->text(),
+                           .pupil = m_pupil.isEmpty() ? QString() : m_pupilName->text(),
+                           .doubtfulOnly = m_recordsFilter->doubtfulOnly(),
+                           .absentOnly = m_pupilsFilter->absentOnly(),
+                           .doubtfulCounted = m_pupils->countsDoubtful()};
+    });
     auto *menus = new TableMenus(*m_recordsView, *m_pupilsView, {skippedView}, *m_tabs, *m_outputs,
                                  *m_classMenu);
     connect(menus, &TableMenus::pupilChosen, this, &JournalWindow::showPupil);

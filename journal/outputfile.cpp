@@ -3,6 +3,7 @@
 #include "filepath.h"
 #include "systemerror.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
@@ -341,6 +342,13 @@ QByteArray OutputFile::writingName() const
     if (m_temporary.isEmpty())
         return "/proc/self/fd/" + QByteArray::number(m_fd);
     return "/proc/self/fd/" + QByteArray::number(m_folder) + '/' + m_temporary;
+}
+
+QByteArray OutputFile::writingFolder() const
+{
+    if (m_temporary.isEmpty())
+        return FilePath::encode(QDir::tempPath());
+    return "/proc/self/fd/" + QByteArray::number(m_folder);
 }
 
 OutputFile::Opened OutputFile::opened(int fd, bool owned)

@@ -34,6 +34,9 @@ public:
     // write to until commit(), the new file beside the output or the device itself. A writer
     // writes either there or into this device, never both.
     QByteArray writingName() const;
+    // Where such a writer may keep files of its own meanwhile: beside the new file, or, for a
+    // device or a pipe, in the system's temporary folder.
+    QByteArray writingFolder() const;
     // Whether what is written goes out at once, with no way to take it back: standard output,
     // a device or a pipe.
     bool streams() const { return isOpen() && m_temporary.isEmpty(); }

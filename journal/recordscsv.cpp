@@ -1,7 +1,10 @@
 #include "recordscsv.h"
 
 #include "csvwriter.h"
+#include "doubtmarks.h"
 #include "totaltext.h"
+
+#include <algorithm>
 
 void RecordsCsv::writeTitles(CsvWriter &csv, bool listed)
 {
@@ -9,10 +12,11 @@ void RecordsCsv::writeTitles(CsvWriter &csv, bool listed)
         csv.addText(RecordsModel::title(column));
     if (listed)
         csv.addText(QStringLiteral("В списке"));
+    csv.addText(DoubtMarks::heading());
     csv.endRow();
 }
 
-void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
+void RecordsCsv::writeRow(CsvWriter &csv, const Row &row, char point)
 {
     for (int column : kColumns) {
         switch (column) {
@@ -33,7 +37,9 @@ void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
             break;
         case RecordsModel::Total: {
             char total[kTotalChars];
-            csv.addField(QByteArrayView(total, writeTotal(row.total, total) - total));
+            char *const end = writeTotal(row.total, total);
+            std::replace(total, end, '.', point);
+            csv.addField(QByteArrayView(total, end - total));
             break;
         }
         default:
@@ -42,6 +48,7 @@ void RecordsCsv::writeRow(CsvWriter &csv, const Row &row)
     }
     if (!row.listed.isNull())
         csv.addField(row.listed);
+    csv.addField(row.reason);
     csv.endRow();
 }
 
@@ -50,5 +57,6 @@ void RecordsCsv::writeAbsent(CsvWriter &csv, QByteArrayView name)
     for (int column : kColumns)
         csv.addField(column == RecordsModel::Name ? name : QByteArrayView(""));
     csv.addField("нет попыток");
+    csv.addField("");
     csv.endRow();
 }

@@ -9,11 +9,13 @@ namespace {
 const QString kArray = QStringLiteral("classLists");
 const QString kFiles = QStringLiteral("files");
 const QString kNames = QStringLiteral("names");
+const QString kName = QStringLiteral("name");
 
 struct Kept
 {
     QStringList files; // sorted
     QStringList names;
+    QString name;
 };
 
 QSettings settings()
@@ -36,7 +38,8 @@ QList<Kept> readAll()
     const int count = stored.beginReadArray(kArray);
     for (int i = 0; i < count && all.size() < RememberedClassList::kMostKept; ++i) {
         stored.setArrayIndex(i);
-        Kept kept{sorted(stored.value(kFiles).toStringList()), stored.value(kNames).toStringList()};
+        Kept kept{sorted(stored.value(kFiles).toStringList()), stored.value(kNames).toStringList(),
+                  stored.value(kName).toString().left(ClassList::kMaxLineLength)};
         if (!kept.files.isEmpty() && !kept.names.isEmpty() &&
             kept.names.size() <= ClassList::kMaxNames)
             all.append(std::move(kept));
@@ -47,18 +50,19 @@ QList<Kept> readAll()
 
 } // namespace
 
-QStringList RememberedClassList::get(const QStringList &files)
+ClassList RememberedClassList::get(const QStringList &files)
 {
     const QStringList key = sorted(files);
     for (const Kept &kept : readAll()) {
         if (kept.files == key)
-            return kept.names;
+            return ClassList::fromText(kept.names.join(u'\n'), kept.name);
     }
     return {};
 }
 
-void RememberedClassList::keep(const QStringList &files, const QStringList &names)
+void RememberedClassList::keep(const QStringList &files, const ClassList &list)
 {
+    const QStringList &names = list.names();
     const QStringList key = sorted(files);
     if (key.isEmpty())
         return;
@@ -66,7 +70,7 @@ void RememberedClassList::keep(const QStringList &files, const QStringList &name
     all.removeIf([&](const Kept &kept) { return kept.files == key; });
     // The latest first, so that the oldest is the one forgotten.
     if (!names.isEmpty())
-        all.prepend({key, names});
+        all.prepend({key, names, list.name()});
     QSettings stored = settings();
     stored.remove(kArray);
     stored.beginWriteArray(kArray, int(std::min(all.size(), kMostKept)));
@@ -74,6 +78,7 @@ void RememberedClassList::keep(const QStringList &files, const QStringList &name
         stored.setArrayIndex(i);
         stored.setValue(kFiles, all[i].files);
         stored.setValue(kNames, all[i].names);
+        stored.setValue(kName, all[i].name);
     }
     stored.endArray();
 }

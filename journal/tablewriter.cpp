@@ -1,11 +1,13 @@
 #include "tablewriter.h"
 
 #include "csvwriter.h"
+#include "doubtmarks.h"
 #include "journalfilter.h"
 #include "journaltable.h"
 #include "outputfile.h"
 #include "recordscsv.h"
 #include "recordsmodel.h"
+#include "shownnumber.h"
 
 #include <QHash>
 #include <QItemSelection>
@@ -14,14 +16,15 @@
 
 namespace {
 
-void writeRecords(CsvWriter &csv, const JournalFilter &shown, const RecordsModel &records)
+void writeRecords(CsvWriter &csv, const JournalFilter &shown, const RecordsModel &records,
+                  TableWriter::CsvForm form)
 {
     // Names and file names are typed by people; a name is made a field once.
     std::vector<QByteArray> names(size_t(records.nameCount()));
     QHash<quint16, QByteArray> hosts;
     std::vector<QByteArray> files;
     for (int each = 0; each < records.fileCount(); ++each)
-        files.push_back(CsvWriter::textField(records.filePath(each)));
+        files.push_back(CsvWriter::textField(records.fileLabel(each)));
     RecordsCsv::writeTitles(csv);
     for (int row = 0; row < shown.rowCount(); ++row) {
         const JournalRecord &record = records.record(shown.mapToSource(shown.index(row, 0)).row());
@@ -31,12 +34,17 @@ void writeRecords(CsvWriter &csv, const JournalFilter &shown, const RecordsModel
         QByteArray &host = hosts[record.host];
         if (host.isNull())
             host = CsvWriter::textField(records.hostName(record.host));
-        RecordsCsv::writeRow(csv, {files[record.file], record.line, name, record.scores,
-                                   record.total, RecordsModel::isoWhen(record), host});
+        const QByteArray reason = record.doubts == 0
+                                      ? QByteArray()
+                                      : CsvWriter::textField(DoubtMarks::recordReason(record));
+        RecordsCsv::writeRow(csv,
+                             {files[record.file], record.line, name, record.scores, record.total,
+                              RecordsModel::isoWhen(record), host, reason},
+                             form.point);
     }
 }
 
-void writeCells(CsvWriter &csv, const QAbstractItemModel &shown)
+void writeCells(CsvWriter &csv, const JournalFilter &shown, TableWriter::CsvForm form)
 {
     const int columns = shown.columnCount();
     std::vector<bool> typed;
@@ -44,13 +52,24 @@ void writeCells(CsvWriter &csv, const QAbstractItemModel &shown)
         csv.addText(TableWriter::heading(shown, column));
         typed.push_back(shown.headerData(column, Qt::Horizontal, JournalTable::TypedRole).toBool());
     }
+    csv.addText(DoubtMarks::heading());
     csv.endRow();
+    const DoubtMarks doubts(shown);
+    const QString point = QLocale().decimalPoint();
     for (int row = 0; row < shown.rowCount(); ++row) {
         for (int column = 0; column < columns; ++column) {
             const QString value = shown.index(row, column).data().toString();
-            csv.addField(typed[size_t(column)] ? CsvWriter::textField(value)
-                                               : CsvWriter::plainField(value));
+            if (typed[size_t(column)]) {
+                csv.addField(CsvWriter::textField(value));
+                continue;
+            }
+            QByteArray number = ShownNumber::plain(value, point);
+            if (number.isEmpty())
+                csv.addField(CsvWriter::plainField(value));
+            else
+                csv.addField(number.replace('.', form.point));
         }
+        csv.addText(doubts.reason(row));
         csv.endRow();
     }
 }
@@ -68,14 +87,20 @@ bool TableWriter::saveCsv(const JournalFilter &shown, const RecordsModel &record
     };
     if (file.start(path, records.openFiles()) != OutputFile::Opened::Yes)
         return failed();
-    CsvWriter csv(file);
+    const CsvForm form = csvForm(QLocale());
+    CsvWriter csv(file, form.separator);
     if (&shown.table() == &records)
-        writeRecords(csv, shown, records);
+        writeRecords(csv, shown, records, form);
     else
-        writeCells(csv, shown);
+        writeCells(csv, shown, form);
     if (!csv.finish() || !file.commit())
         return failed();
     return true;
+}
+
+TableWriter::CsvForm TableWriter::csvForm(const QLocale &locale)
+{
+    return locale.decimalPoint() == u',' ? CsvForm{';', ','} : CsvForm{',', '.'};
 }
 
 TableWriter::Rows TableWriter::selectedRows(const QItemSelection &selection)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -11,15 +12,26 @@ class RecordsModel;
 
 // The journal's tables written out as their filter shows them: into a CSV file for a
 // spreadsheet, or the selected rows as tab-separated text for the clipboard. The records go into
-// a CSV file in the layout --export writes (RecordsCsv); another table as its cells are shown,
-// under its headings, the columns people typed (JournalTable::TypedRole) as text that is never
-// read as a formula.
+// a CSV file in the columns --export writes (RecordsCsv), with the files named as the table
+// names them; another table as its cells are shown, under its headings, the columns people typed
+// (JournalTable::TypedRole) as text that is never read as a formula, and the numbers as a
+// spreadsheet reads them. Either ends with why a row is doubtful (DoubtMarks).
 class TableWriter
 {
 public:
-    // What `shown` keeps of its table, `records` or one made from them, as CSV into `path`;
-    // false, with the reason, when it was not saved. The file is written whole or not at all,
-    // and never over one of the records' files (see OutputFile).
+    // How a spreadsheet in a locale reads CSV on a double click: where its decimal point is a
+    // comma, fields between semicolons and a decimal comma; elsewhere between commas, with a
+    // period.
+    struct CsvForm
+    {
+        char separator = ',';
+        char point = '.';
+    };
+    static CsvForm csvForm(const QLocale &locale);
+
+    // What `shown` keeps of its table, `records` or one made from them, as CSV into `path` in
+    // the form of this locale; false, with the reason, when it was not saved. The file is
+    // written whole or not at all, and never over one of the records' files (see OutputFile).
     static bool saveCsv(const JournalFilter &shown, const RecordsModel &records,
                         const QString &path, QString *problem = nullptr);
 

@@ -36,6 +36,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QValueAxis>
+#include <ctime>
 #include <sys/stat.h>
 
 namespace {
@@ -584,15 +585,27 @@ void ClassTest::workbook()
     add(3, {1, 0, 0, 0, 0, 0}, 0.25);
     add(4, {0, 0, 0, 0, 0, 0}, 0);
     add(5, {0, 0, 0, 0, 0, 0}, 0);
+    // Saved at noon UTC on 8 December 2026: already the 9th on a clock fourteen hours ahead,
+    // which the sheet shows, as the tables do.
+    batch.records.front().dating = JournalRecord::Dating::Exact;
+    batch.records.front().when = 1796731200;
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "UTC-14");
+    ::tzset();
+    const auto back = qScopeGuard([&] {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        ::tzset();
+    });
     records.apply(batch);
     JournalFilter shownRecords(records);
     JournalFilter shownPupils(pupils);
 
     WorkbookWriter writer;
-    writer.setTitle({"Класс: 5 «Б»", "=HYPERLINK(\"x\")"});
-    QVERIFY2(writer.write("class.xlsx", {WorkbookWriter::pupilsSheet(shownPupils, pupils),
-                                         WorkbookWriter::recordsSheet(shownRecords, records)}),
-             qPrintable(writer.problem()));
+    const QStringList title = {"Класс: 5 «Б»", "=HYPERLINK(\"x\")"};
+    QVERIFY2(
+        writer.write("class.xlsx", {WorkbookWriter::pupilsSheet(shownPupils, title),
+                                    WorkbookWriter::recordsSheet(shownRecords, records, title)}),
+        qPrintable(writer.problem()));
     const QString book = unzipped("class.xlsx", "xl/workbook.xml");
     QVERIFY(book.contains("name=\"Ученики\"") && book.contains("name=\"Записи\""));
     const QString sheet = unzipped("class.xlsx", "xl/worksheets/sheet2.xml");
@@ -615,6 +628,7 @@ void ClassTest::workbook()
                                                             {"B7", "<v>12</v>"},
                                                             {"L5", "<v>1</v>"},
                                                             {"K5", "<t>res.txt</t>"},
+                                                            {"I5", "<v>46365.083"},
                                                             {"M7", "Левая: 12"},
                                                             {"M8", "Итог: 0,25"}}) {
         const QString cell = cellXml(sheet, reference);
@@ -640,18 +654,30 @@ void ClassTest::workbook()
     // Every text cell quoted, numbers as they are: a total that reads as a number is one.
     QProcess calc;
     calc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Both sheets in one run, as it takes seconds.
     calc.start("soffice", {"-env:UserInstallation=file://" + QDir::currentPath() + "/profile",
                            "--headless", "--norestore", "--convert-to",
                            "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,true,true,false,false,"
-                           "false,2",
+                           "false,-1",
                            "class.xlsx"});
     QVERIFY(calc.waitForFinished(120000));
-    QFile csv("class-Записи.csv");
-    QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(QDir().entryList().join(' ')));
-    const QList<QByteArray> lines = csv.readAll().split('\n');
-    QCOMPARE(lines[4].split(',').mid(0, 8).join(','), "\"=1+1\",10,10,10,3,10,8,4.125");
-    QCOMPARE(lines[7].split(',').mid(0, 8).join(','), "\"+7\",1,0,0,0,0,0,0.25");
-    QCOMPARE(lines[5].split(',').mid(0, 8).join(','), "\"Петров\",10,10,10,10,0,0,5");
+    const auto rowsOf = [](const QString &name) {
+        QFile csv(name);
+        return csv.open(QIODevice::ReadOnly) ? csv.readAll().split('\n').mid(4) : QByteArrayList();
+    };
+    const QByteArrayList lines = rowsOf("class-Записи.csv");
+    QVERIFY2(lines.size() >= 6, qPrintable(QDir().entryList().join(' ')));
+    QCOMPARE(lines[0].split(',').mid(0, 8).join(','), "\"=1+1\",10,10,10,3,10,8,4.125");
+    QCOMPARE(lines[3].split(',').mid(0, 8).join(','), "\"+7\",1,0,0,0,0,0,0.25");
+    QCOMPARE(lines[1].split(',').mid(0, 8).join(','), "\"Петров\",10,10,10,10,0,0,5");
+    // Every total a number: the first, best and latest of each pupil too.
+    const QByteArrayList pupilRows = rowsOf("class-Ученики.csv");
+    QVERIFY(pupilRows.size() >= 6);
+    for (const QByteArray &row : lines.mid(0, 6) + pupilRows.mid(0, 6)) {
+        const QByteArrayList cells = row.split(',');
+        for (int column : {2, 3, 4, 7})
+            QVERIFY2(!cells.value(column).startsWith('"'), row.constData());
+    }
 }
 
 // More rows than a sheet holds go on in a second sheet, none lost.
@@ -669,8 +695,7 @@ void ClassTest::workbookPastTheRowLimit()
     } numbers;
     WorkFolder folder;
     WorkbookWriter writer;
-    writer.setTitle({"Класс"});
-    QVERIFY2(writer.write("many.xlsx", {{"Записи", &numbers, {}, {}}}),
+    QVERIFY2(writer.write("many.xlsx", {{"Записи", {"Класс"}, &numbers, {}, {}}}),
              qPrintable(writer.problem()));
     QVERIFY(unzipped("many.xlsx", "xl/workbook.xml").contains("name=\"Записи (2)\""));
     const QString first = unzipped("many.xlsx", "xl/worksheets/sheet1.xml");
@@ -702,7 +727,7 @@ void ClassTest::workbookFailures()
     RecordsModel records;
     JournalFilter shown(records);
     WorkbookWriter writer;
-    QVERIFY(!writer.write(file, {WorkbookWriter::recordsSheet(shown, records)}));
+    QVERIFY(!writer.write(QFile::encodeName(file), {WorkbookWriter::recordsSheet(shown, records)}));
     QVERIFY2(writer.problem().contains(problem), qPrintable(writer.problem()));
 }
 

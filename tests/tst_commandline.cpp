@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -59,7 +60,10 @@ const QByteArray kResults = "\"=A1, x\",1,2,3,4,5,6,0.125\r\nbad\r\n"
                             "\"\xD3\xF7\xE5\xED\xE8\xEA\",10,10,10,3,10,8,4.125\r\n";
 const QByteArray kHeader = "\xEF\xBB\xBF"
                            "Файл,Строка,Имя,Левая,Правая,Двойной,Движ,Игра 1,Игра 2,Итог,Когда,"
-                           "Компьютер\r\n";
+                           "Компьютер,Почему под подозрением\r\n";
+// Why kResults' first record cannot be the course's.
+const QByteArray kDoubt = ",\"Игра 1: 5, а игра «Поймай» даёт 0 или 10; Итог: 0.125, а (Левая + "
+                          "Правая + Двойной + Движ) / 8 = 1.25\"";
 // The dates of kResults' records 1 and 3, the second from a computer named as a formula.
 const QByteArray kDates = "0 28 9eb33f7c 2026-12-08T10:15:02+03:00 m1\n"
                           "33 32 e1dd18a0 2026-12-09T23:30:00-05:00 =m2\n";
@@ -73,9 +77,10 @@ QByteArray csvOf(const QString &file, const QString &lines = "13", bool dated = 
     const QByteArray field = CsvWriter::textField(file);
     QByteArray csv = kHeader;
     if (lines.contains('1'))
-        csv += field + ",1,\"'=A1, x\",1,2,3,4,5,6,0.125" + (dated ? kWhen1 : ",,") + "\r\n";
+        csv +=
+            field + ",1,\"'=A1, x\",1,2,3,4,5,6,0.125" + (dated ? kWhen1 : ",,") + kDoubt + "\r\n";
     if (lines.contains('3'))
-        csv += field + ",3,Ученик,10,10,10,3,10,8,4.125" + (dated ? kWhen3 : ",,") + "\r\n";
+        csv += field + ",3,Ученик,10,10,10,3,10,8,4.125" + (dated ? kWhen3 : ",,") + ",\r\n";
     return csv;
 }
 
@@ -88,10 +93,11 @@ const QByteArray kClassList =
 QByteArray classCsvOf(const QString &file)
 {
     QByteArrayList lines = csvOf(file).split('\n');
-    lines[0].insert(lines[0].size() - 1, ",В списке");
-    lines[1].insert(lines[1].size() - 1, ",нет");
-    lines[2].insert(lines[2].size() - 1, ",да");
-    lines[3] = ",,Новенький,,,,,,,,,,нет попыток\r";
+    // «В списке» comes before the last column, why a record is doubtful.
+    lines[0].insert(lines[0].lastIndexOf(','), ",В списке");
+    lines[1].insert(lines[1].indexOf(kDoubt), ",нет");
+    lines[2].insert(lines[2].lastIndexOf(','), ",да");
+    lines[3] = ",,Новенький,,,,,,,,,,нет попыток,\r";
     return lines.join('\n') + '\n';
 }
 
@@ -467,7 +473,9 @@ void CommandLineTest::exportWithoutWindow_data()
     // its standard output appended to `output`. Each of `checks` holds then: "csv NAME FILE [LINES
     // dated]" (NAME holds the CSV of FILE, or of its records LINES, dated), "res NAME", "old NAME",
     // "mode NAME MODE", "link NAME", "char NAME", "fifo NAME", "only NAMES..." (the folder holds
-    // these: nothing left behind), "none PATTERN" (nothing in its folder is named so).
+    // these: nothing left behind), "none PATTERN" (nothing in its folder is named so), "book
+    // NAME" (NAME is a workbook of kResults' records: numbers as numbers, a formula as text, the
+    // doubt explained). A name that ends in .xlsx, in any case, is a workbook.
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("output");
@@ -563,6 +571,14 @@ void CommandLineTest::exportWithoutWindow_data()
     QTest::newRow("the CSV over the class list") << listed << QStringList{"list.txt", "--class", "./list.txt", "res.txt"} << out << 2
                                                  << "mouse-tutor: ./list.txt: таблица --export не записывается на место списка класса\n"
                                                  << QStringList{"list list.txt"};
+    // A workbook is written as a CSV file is, in the library's words nowhere.
+    QTest::newRow("a workbook") << res << QStringList{"out.xlsx", "res.txt"} << out << 0 << skip << QStringList{"book out.xlsx", "only out.xlsx res.txt"};
+    QTest::newRow("a workbook onto FILE, in capitals") << res + QStringList{"link OUT.XLSX res.txt"} << QStringList{"OUT.XLSX", "res.txt"} << out << 2
+                                                      << "OUT.XLSX" + refused << QStringList{"res res.txt", "only OUT.XLSX res.txt"};
+    QTest::newRow("a workbook, FILE missing, the old one kept") << res + QStringList{"old out.xlsx"} << QStringList{"out.xlsx", "нет.txt", "res.txt"} << out << 1
+                                                                << "нет.txt: файл не найден\n" + skip + QString(partial).replace("csv", "xlsx") << QStringList{"old out.xlsx", "only out.xlsx res.txt"};
+    QTest::newRow("a workbook on a full device") << res + QStringList{"full out.xlsx"} << QStringList{"out.xlsx", "res.txt"} << out << 1
+                                                 << skip + "out.xlsx: не удалось записать файл: нет места на диске\n" << QStringList{"char out.xlsx"};
     // clang-format on
 }
 
@@ -654,7 +670,14 @@ void CommandLineTest::exportWithoutWindow()
             QVERIFY(S_ISFIFO(file.st_mode));
         else if (what == "only")
             QCOMPARE(namesHere(), words.join(' ').trimmed());
-        else if (what == "none") // not even a new file of that name
+        else if (what == "book") {
+            QProcess unzip;
+            unzip.start("unzip", {"-p", words[0], "xl/worksheets/sheet2.xml"});
+            QVERIFY(unzip.waitForFinished());
+            const QByteArray records = unzip.readAllStandardOutput();
+            for (const char *cell : {"<t>=A1, x</t>", "<v>4.125</v>", "<t>Игра 1: 5, а игра"})
+                QVERIFY2(records.contains(cell), records.constData());
+        } else if (what == "none") // not even a new file of that name
             QVERIFY2(
                 QDir(QFileInfo(words[0]).path())
                     .entryList({QFileInfo(words[0]).fileName()}, QDir::AllEntries | QDir::System)
@@ -954,7 +977,7 @@ void CommandLineTest::longNamesReadWhole()
     QVERIFY(
         rows[1].startsWith("res.txt,1," + QString(255, u'я').toUtf8() + zeros.chopped(2) + ",20"));
     QCOMPARE(rows[2], "res.txt,2," + QString(ResultsParser::kMaxName, u'а').toUtf8() + "…" +
-                          zeros.chopped(2) + ",,\r");
+                          zeros.chopped(2) + ",,,\r");
 }
 
 // The writer hands the table out a megabyte at a time, to a device that may take only part of
@@ -1019,9 +1042,8 @@ void CommandLineTest::journalWindowKeepsItsFiles()
     const QString there = QDir(home).dirName() + "/записи.csv";
     QCOMPARE(files, (QStringList{here, here, there, there}));
     QVERIFY(window.saveCsv(JournalWindow::Table::Records, "таблица.csv"));
-    // The layout --export writes.
-    QCOMPARE(readFile("таблица.csv"), csvOf(FilePath::absolute("записи.csv")) +
-                                          csvOf(home + "/записи.csv").mid(kHeader.size()));
+    // The columns --export writes, the files named as the table names them.
+    QCOMPARE(readFile("таблица.csv"), csvOf(here) + csvOf(there).mid(kHeader.size()));
 
     // Through the menu, answering the file dialog, its question whether to replace the file,
     // and the box that says why it was not; each once it runs its own loop.

@@ -660,11 +660,23 @@ void JournalTest::pupilSummaries()
     QCOMPARE(cells(table(window, "pupils")), "Ёжик |3|4,25|5|5|+0,75|10|10|10|10|0|0|да "
                                              "=<Ann>|2|||||||||||нет");
     QCOMPARE(window.findChild<QLabel *>("problems")->text(), "«second.txt»: в кодировке UTF-8");
+    // As the user's spreadsheet reads CSV: a decimal comma between semicolons in Russian, a
+    // period between commas in English; numbers as numbers, and how many attempts are doubtful.
     const QString csv = folder.filePath("pupils.csv");
-    QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
-    QFile saved(csv);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll().split('\n').value(2), QString("'=<Ann>,2,,,,,,,,,,,нет\r").toUtf8());
+    const auto back = qScopeGuard([] { QLocale::setDefault(QLocale::Russian); });
+    const QByteArray doubtful = "\"Попыток, которые курс не мог записать: 2\"\r";
+    const std::pair<QLocale::Language, QByteArrayList> forms[] = {
+        {QLocale::Russian,
+         {"\"Ёжик \";3;4,25;5;5;0,75;10;10;10;10;0;0;да;\r",
+          "'=<Ann>;2;;;;;;;;;;;нет;" + doubtful}},
+        {QLocale::English,
+         {"\"Ёжик \",3,4.25,5,5,0.75,10,10,10,10,0,0,да,\r",
+          "'=<Ann>,2,,,,,,,,,,,нет," + doubtful}}};
+    for (const auto &[language, rows] : forms) {
+        QLocale::setDefault(language);
+        QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
+        QCOMPARE(readFile(csv).split('\n').mid(1, 2), rows);
+    }
 }
 
 void JournalTest::courseRules_data()
@@ -863,7 +875,7 @@ void JournalTest::windowSortsAndFilters()
         QVERIFY(window.saveCsv(JournalWindow::Table::Records, csv));
         QStringList saved;
         for (const QByteArray &row : readFile(csv).split('\n').mid(1, 2))
-            saved << QString::fromUtf8(row.split(',').value(2));
+            saved << QString::fromUtf8(row.split(';').value(2));
         QCOMPARE(saved.join(' '), cells(records->model(), {0}));
     }
     QVERIFY(window.saveCsv(JournalWindow::Table::Pupils, csv));
@@ -985,6 +997,8 @@ void JournalTest::teacherAtWork()
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(search->text(), "");
     QCOMPARE(window.findChild<QLabel *>("pupilName")->text(), "Попытки: Ёлкин");
+    // The report says what it shows.
+    QCOMPARE(window.report().title().value(1), "Попытки: Ёлкин");
     const QString attempts = "ёлкин |b.txt|1 Ёлкин|b.txt|3 Ёлкин|a.txt|1 Ёлкин|a.txt|3";
     QCOMPARE(shown(), attempts);
     QTest::mouseClick(records->viewport(), Qt::LeftButton, {},
@@ -1020,7 +1034,10 @@ void JournalTest::teacherAtWork()
     auto *summary = window.findChild<QLabel *>("summary");
     QTRY_VERIFY(summary->text().endsWith("· подозрительных: 1, не учтены"));
     QVERIFY(records->model()->index(0, RecordsModel::Name).data(Qt::DecorationRole).isNull());
+    QTest::sendKeyEvent(QTest::Click, search, Qt::Key_unknown, "Ё", Qt::NoModifier);
     QTest::mouseClick(window.findChild<QCheckBox *>("doubtfulOnly"), Qt::LeftButton);
+    QCOMPARE(window.report().title().value(1), "Отбор: в имени есть «Ё»; только подозрительные");
+    QTest::keyClick(search, Qt::Key_Escape);
     QCOMPARE(shown(), "Ёлкин|a.txt|3");
     QCOMPARE(pupils->model()->rowCount(), 1);
     const QModelIndex doubtful = records->model()->index(0, RecordsModel::Name);
@@ -1344,9 +1361,11 @@ void JournalTest::report()
     QStringList paths;
     for (int file = 1; file <= files; ++file)
         paths << folder.filePath(QString("res%1.txt").arg(file));
+    // The first pupils' totals are not what the course gives, the others' are.
     for (int pupil = 0; pupil < names.size(); ++pupil)
         QVERIFY(writeFile(paths[pupil % files],
-                          line(names[pupil], 1, "2.5") + line(names[pupil], 2, "3"),
+                          line(names[pupil], 1, pupil < 4 ? "2.5" : "3.875") +
+                              line(names[pupil], 2, "4"),
                           QIODevice::Append));
     JournalWindow window;
     QVERIFY(openAndRead(window, paths));
@@ -1377,6 +1396,21 @@ void JournalTest::report()
     nothing.open(QIODevice::WriteOnly);
     QCOMPARE(!stopped.writePdf(nothing) && stopped.stopped(), pupils > 10);
 
+    // Each doubtful row's value marked, a pupil's by the name, a record's by the total; the
+    // foot of a page explains the marks where it shows one, and only there.
+    int doubtful = 0;
+    for (int row = 0; row < shown->rowCount(); ++row)
+        doubtful += shown->index(row, 0).data(Qt::DecorationRole).isValid();
+    int marks = 0;
+    for (int page = 1; page <= report.pageCount(); ++page) {
+        const QString text = pdfText(pdf.fileName(), page);
+        const bool noted = text.contains(tab == 0 ? "* — такую оценку курс поставить не мог"
+                                                  : "* — у ученика есть попытки");
+        QCOMPARE(noted, text.contains('*'));
+        marks += int(text.count('*')) - noted;
+    }
+    QCOMPARE(marks, doubtful);
+
     int row = 0;
     bool wrapped = false;
     for (int page = 0; page < report.pageCount(); ++page) {
@@ -1387,7 +1421,11 @@ void JournalTest::report()
                 rows.front()[size_t(column)]));
         for (size_t each = 1; each < rows.size(); ++each, ++row) {
             const QString name = shown->index(row, 0).data().toString();
-            const QStringList &lines = rows[each].front();
+            QStringList lines = rows[each].front();
+            if (tab != 0 && shown->index(row, 0).data(Qt::DecorationRole).isValid()) {
+                QVERIFY(lines.back().endsWith('*'));
+                lines.back().chop(1);
+            }
             QVERIFY2(brokenAtBlanks(name, lines), qPrintable(name + " → " + lines.join('|')));
             wrapped = wrapped || lines.size() > 1;
         }
@@ -1401,7 +1439,8 @@ void JournalTest::printToFile_data()
     // The file the print dialog was told to print to: the results file itself, a link to it, a
     // new file, or a link to a file that a user other than this one planted in a shared folder
     // (sticky and writable by all, as /tmp); the pages asked for (0 and 0 for all). Then the
-    // pages the PDF holds, or why nothing was written.
+    // pages the PDF holds, or why nothing was written. A workbook saved is written the same way.
+    QTest::addColumn<bool>("workbook");
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
@@ -1409,12 +1448,16 @@ void JournalTest::printToFile_data()
     QTest::addColumn<QString>("problem");
     const QString read = "это файл результатов, из которого читаются записи";
     // clang-format off
-    QTest::newRow("the results file") << "res.txt" << 0 << 0 << 0 << read;
-    QTest::newRow("a link to it") << "link.pdf" << 0 << 0 << 0 << read;
-    QTest::newRow("a new file, all pages") << "new.pdf" << 0 << 0 << -1 << "";
-    QTest::newRow("a new file, pages 2 to 3") << "new.pdf" << 2 << 3 << 2 << "";
-    QTest::newRow("a planted link") << "share/class.pdf" << 0 << 0 << 0
-                                    << "это ссылка, которую в общей папке оставил другой пользователь";
+    const QString planted = "это ссылка, которую в общей папке оставил другой пользователь";
+    for (const bool workbook : {false, true}) {
+        const QByteArray kind = workbook ? "workbook: " : "print: ";
+        QTest::newRow(kind + "the results file") << workbook << "res.txt" << 0 << 0 << 0 << read;
+        QTest::newRow(kind + "a link to it") << workbook << "link.pdf" << 0 << 0 << 0 << read;
+        QTest::newRow(kind + "a planted link") << workbook << "share/class.pdf" << 0 << 0 << 0 << planted;
+    }
+    QTest::newRow("print: a new file, all pages") << false << "new.pdf" << 0 << 0 << -1 << "";
+    QTest::newRow("print: a new file, pages 2 to 3") << false << "new.pdf" << 2 << 3 << 2 << "";
+    QTest::newRow("workbook: a new file") << true << "new.xlsx" << 0 << 0 << 0 << "";
     // clang-format on
 }
 
@@ -1422,6 +1465,7 @@ void JournalTest::printToFile_data()
 // the dialog set up, whole, and never over a results file by any name.
 void JournalTest::printToFile()
 {
+    QFETCH(bool, workbook);
     QFETCH(QString, target);
     QFETCH(int, from);
     QFETCH(int, to);
@@ -1451,7 +1495,9 @@ void JournalTest::printToFile()
     printer.setOutputFileName(folder.filePath(target));
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setFromTo(from, to);
-    const QString said = window.findChild<JournalOutputs *>()->print(printer);
+    auto *outputs = window.findChild<JournalOutputs *>();
+    const QString said =
+        workbook ? outputs->saveWorkbook(folder.filePath(target)) : outputs->print(printer);
     QCOMPARE(readFile(results), lines);
     QCOMPARE(readFile(other), QByteArray("other"));
     if (!problem.isEmpty()) {
@@ -1459,6 +1505,11 @@ void JournalTest::printToFile()
         return;
     }
     QCOMPARE(said, "");
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 4); // no new file left behind
+    if (workbook) {
+        QVERIFY(readFile(folder.filePath(target)).startsWith("PK\x03\x04"));
+        return;
+    }
     JournalReport report = window.report();
     report.layOut(printer);
     QVERIFY(report.pageCount() >= 4);
@@ -1466,7 +1517,6 @@ void JournalTest::printToFile()
     QVERIFY(
         pdfText(folder.filePath(target), 1)
             .contains(QString("стр. %1 из %2").arg(from > 0 ? from : 1).arg(report.pageCount())));
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 4); // no new file left behind
 }
 
 // Qt's own texts in the user's language, loaded as main() loads them.
@@ -1706,11 +1756,13 @@ void JournalTest::lessonAndNewRecords()
     QFile saved(csv);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = saved.readAll().split('\n');
-    QVERIFY(lines.value(0).endsWith(",Итог,Когда,Компьютер\r"));
+    QVERIFY(lines.value(0).endsWith(";Итог;Когда;Компьютер;Почему под подозрением\r"));
     QCOMPARE(lines.size(), 4); // the heading, two records, and the end
-    QVERIFY(lines.value(1).endsWith(",4," + today + ",m2\r"));
+    // Named as the table names the file, with a decimal comma between semicolons.
+    QVERIFY(lines.value(1).startsWith("res.txt;2;"));
+    QVERIFY(lines.value(1).endsWith(";4;" + today + ";m2;\r"));
     // A time seen is no date for a spreadsheet.
-    QVERIFY(lines.value(2).endsWith(",4.25,,\r"));
+    QVERIFY(lines.value(2).endsWith(";4,25;;;\r"));
 
     auto *pair = window.findChild<QComboBox *>("chartPair");
     pair->setCurrentIndex(1);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the program needs, on Debian or Ubuntu.
 # `install-deps.sh packaging` adds what building and checking the Debian package needs,
-# `install-deps.sh bench` what the benchmarks compare with, `install-deps.sh assets` what
-# tools/build-assets.sh builds the pictures with (only to change a picture, not to build).
+# `install-deps.sh bench` what the benchmarks compare with, `install-deps.sh check` what CI
+# checks the journal's workbook with, `install-deps.sh assets` what tools/build-assets.sh builds
+# the pictures with (only to change a picture, not to build).
 # Only packages that are missing are installed; it asks for sudo when not run as root.
 set -euo pipefail
 
@@ -30,6 +31,11 @@ for group in "$@"; do
             lintian                 # checks the package
             desktop-file-utils      # desktop-file-validate
             appstream               # appstreamcli validate
+        )
+        ;;
+    check)
+        packages+=(
+            libreoffice-calc-nogui  # the workbook test opens the journal's workbook in a spreadsheet
         )
         ;;
     bench)
