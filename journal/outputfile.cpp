@@ -1,5 +1,6 @@
 #include "outputfile.h"
 
+#include "datesfile.h"
 #include "filepath.h"
 #include "systemerror.h"
 
@@ -226,6 +227,20 @@ void OutputFile::removeUnfinished()
     }
 }
 
+namespace {
+
+// The files an output must not land on: the results files, and the dates file beside each,
+// which is read with it.
+QStringList withDates(const QStringList &sources)
+{
+    QStringList all = sources;
+    for (const QString &source : sources)
+        all << FilePath::decode(DatesFile::nameFor(FilePath::encode(source)));
+    return all;
+}
+
+} // namespace
+
 OutputFile::~OutputFile()
 {
     discard();
@@ -234,22 +249,33 @@ OutputFile::~OutputFile()
 OutputFile::Opened OutputFile::start(const QString &path, const QStringList &sources)
 {
     discard();
-    std::vector<struct stat> read;
-    std::vector<QByteArray> missing;
-    for (const QString &source : sources) {
+    // The results files first, then their dates files.
+    const QStringList all = withDates(sources);
+    std::vector<std::pair<struct stat, bool>> read;
+    std::vector<std::pair<QByteArray, bool>> missing;
+    for (qsizetype i = 0; i < all.size(); ++i) {
         struct stat status = {};
-        if (::stat(FilePath::encode(source).constData(), &status) == 0)
-            read.push_back(status);
+        const bool dates = i >= sources.size();
+        if (::stat(FilePath::encode(all[i]).constData(), &status) == 0)
+            read.emplace_back(status, dates);
         else
-            missing.push_back(FilePath::encode(source));
+            missing.emplace_back(FilePath::encode(all[i]), dates);
     }
     const auto isRead = [&read](const struct stat &status) {
-        return std::any_of(read.cbegin(), read.cend(), [&status](const struct stat &source) {
-            return source.st_dev == status.st_dev && source.st_ino == status.st_ino;
+        return std::any_of(read.cbegin(), read.cend(), [&status](const auto &source) {
+            return source.first.st_dev == status.st_dev && source.first.st_ino == status.st_ino;
         });
     };
-    const auto isResults = [this] {
-        return refuse(QStringLiteral("это файл результатов, из которого читаются записи"));
+    const auto isResults = [this](bool dates = false) {
+        return refuse(dates ? QStringLiteral("это файл дат записей, который читается вместе с "
+                                             "файлом результатов")
+                            : QStringLiteral("это файл результатов, из которого читаются записи"));
+    };
+    const auto datesOf = [&read](const struct stat &status) {
+        return std::any_of(read.cbegin(), read.cend(), [&status](const auto &source) {
+            return source.second && source.first.st_dev == status.st_dev &&
+                   source.first.st_ino == status.st_ino;
+        });
     };
 
     if (path == u'-' || path == QLatin1String("/dev/stdout")) {
@@ -270,7 +296,7 @@ OutputFile::Opened OutputFile::start(const QString &path, const QStringList &sou
     const bool exists =
         ::fstatat(folder, place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists && isRead(status))
-        return isResults();
+        return isResults(datesOf(status));
     if (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
         // Neither created nor cut short: a pipe's reader takes the output, a device whatever it
         // takes. A pipe that nobody reads is refused at once rather than waited on.
@@ -287,14 +313,14 @@ OutputFile::Opened OutputFile::start(const QString &path, const QStringList &sou
     // A file not there yet may still be a source by its name, read as missing.
     struct stat here = {};
     if (!exists && ::fstat(folder, &here) == 0) {
-        for (const QByteArray &source : missing) {
+        for (const auto &[source, dates] : missing) {
             Place other;
             resolve(source, other);
             struct stat there = {};
             if (other.error == 0 && !other.plantedLink && other.name == place.name &&
                 ::fstat(other.folder.get(), &there) == 0 && there.st_dev == here.st_dev &&
                 there.st_ino == here.st_ino)
-                return isResults();
+                return isResults(dates);
         }
     }
 
@@ -330,7 +356,8 @@ bool OutputFile::isSource(int fd, const QStringList &sources)
     struct stat status = {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return false;
-    return std::any_of(sources.cbegin(), sources.cend(), [&status](const QString &source) {
+    const QStringList all = withDates(sources);
+    return std::any_of(all.cbegin(), all.cend(), [&status](const QString &source) {
         struct stat read = {};
         return ::stat(FilePath::encode(source).constData(), &read) == 0 &&
                read.st_dev == status.st_dev && read.st_ino == status.st_ino;

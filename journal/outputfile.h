@@ -16,7 +16,7 @@
 // one replaced. As the system does for a shell, a link in a shared folder (sticky and writable
 // by all, as /tmp) is followed only when it belongs to the user or to the folder's owner: one
 // that another user planted there is refused, wherever in the name it stands. A file the output
-// is made from is refused too, by whatever name or link.
+// is made from is refused too, by whatever name or link, and so is the dates file beside it.
 class OutputFile : public QIODevice
 {
 public:

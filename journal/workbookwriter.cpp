@@ -189,9 +189,10 @@ struct Formats
         text[1] = workbook_add_format(book);
         whole[1] = workbook_add_format(book);
         for (int doubtful = 0; doubtful < 2; ++doubtful) {
-            // Up to three decimals, as many as the number has.
+            // As many decimals as the number has: a total is a multiple of 1/8. A pattern such as
+            // 0.### would show a whole total with a bare decimal point in some spreadsheets.
             decimal[doubtful] = workbook_add_format(book);
-            format_set_num_format(decimal[doubtful], "0.###");
+            format_set_num_format(decimal[doubtful], "General");
         }
         for (lxw_format *format : {text[1], whole[1], decimal[1]}) {
             format_set_bold(format);

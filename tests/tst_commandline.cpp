@@ -472,10 +472,11 @@ void CommandLineTest::exportWithoutWindow_data()
     // MODE" or "limit BYTES" of file size. Then `mouse-tutor --journal --export ARGUMENTS...` runs,
     // its standard output appended to `output`. Each of `checks` holds then: "csv NAME FILE [LINES
     // dated]" (NAME holds the CSV of FILE, or of its records LINES, dated), "res NAME", "old NAME",
-    // "mode NAME MODE", "link NAME", "char NAME", "fifo NAME", "only NAMES..." (the folder holds
-    // these: nothing left behind), "none PATTERN" (nothing in its folder is named so), "book
-    // NAME" (NAME is a workbook of kResults' records: numbers as numbers, a formula as text, the
-    // doubt explained). A name that ends in .xlsx, in any case, is a workbook.
+    // "dates NAME" (kDates beside NAME, as it was), "mode NAME MODE", "link NAME", "char NAME",
+    // "fifo NAME", "only NAMES..." (the folder holds these: nothing left behind), "none PATTERN"
+    // (nothing in its folder is named so), "book NAME" (NAME is a workbook of kResults' records:
+    // numbers as numbers, a formula as text, the doubt explained). A name that ends in .xlsx, in
+    // any case, is a workbook.
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("output");
@@ -556,6 +557,9 @@ void CommandLineTest::exportWithoutWindow_data()
                            << QStringList{"csv out.csv res.txt 3 dated"};
     QTest::newRow("until a second, included") << dated << QStringList{"out.csv", "--until=2026-12-08T07:15:02Z", "res.txt"} << out << 0 << skip
                                               << QStringList{"csv out.csv res.txt 1 dated"};
+    QTest::newRow("onto the dates file, by a link") << dated + QStringList{"link out.xlsx res.txt.dates"} << QStringList{"out.xlsx", "res.txt"} << out << 2
+                                                    << "out.xlsx: таблица не записана: это файл дат записей, который читается вместе с файлом результатов\n"
+                                                    << QStringList{"dates res.txt", "link out.xlsx"};
     QTest::newRow("undated: in no period") << res << QStringList{"out.csv", "--until", "2099-01-01", "res.txt"} << out << 0 << skip
                                            << QStringList{"csv out.csv res.txt -"};
     // A class list marks who is on it, and adds who has no record; one that cannot be read, or
@@ -657,6 +661,8 @@ void CommandLineTest::exportWithoutWindow()
             QCOMPARE(readFile(words[0]), classCsvOf(words[1]));
         else if (what == "list")
             QCOMPARE(readFile(words[0]), kClassList);
+        else if (what == "dates")
+            QCOMPARE(readFile(words[0] + ".dates"), kDates);
         else if (what == "res" || what == "old")
             QCOMPARE(readFile(words[0]), what == "res" ? kResults : "old\n");
         else if (what == "mode")
