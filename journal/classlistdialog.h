@@ -35,7 +35,7 @@ private:
     QPushButton *m_take;
     QTimer m_readLater;
     ClassList m_list;
-    QString m_name; // the class's: the file's it came from, kept when the names are edited
+    QString m_name;     // the class's: the file's it came from, kept when the names are edited
     QString m_fileNote; // what the file opened held, until the box is edited
     bool m_filling = false;
 };

@@ -16,7 +16,7 @@ struct OutputTitle
     bool doubtfulOnly = false;
     bool absentOnly = false;      // the pupils of the class list with no attempt
     bool doubtfulCounted = false; // the doubtful records count in the pupils' summaries
-    QStringList files{}; // as the tables name them
+    QStringList files{};          // as the tables name them
     QDateTime made{};
 
     QStringList lines() const;
