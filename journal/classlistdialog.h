@@ -17,8 +17,10 @@ class ClassListDialog : public QDialog
     Q_OBJECT
 
 public:
-    // Starts with the names of `current`.
-    explicit ClassListDialog(const ClassList &current, QWidget *parent = nullptr);
+    // Starts with the names of `current`; «Открыть файл…» starts beside the first of `openFiles`
+    // when no folder is remembered.
+    explicit ClassListDialog(const ClassList &current, const QStringList &openFiles = {},
+                             QWidget *parent = nullptr);
 
     // The list in the box as it is now.
     const ClassList &list() const { return m_list; }
@@ -30,12 +32,13 @@ private:
     void chooseFile();
     void readBox();
 
+    QStringList m_openFiles;
     QPlainTextEdit *m_box;
     QLabel *m_report;
     QPushButton *m_take;
     QTimer m_readLater;
     ClassList m_list;
-    QString m_name; // the class's: the file's it came from, kept when the names are edited
+    QString m_name;     // the class's: the file's it came from, kept when the names are edited
     QString m_fileNote; // what the file opened held, until the box is edited
     bool m_filling = false;
 };

@@ -56,6 +56,8 @@ PeriodBar::PeriodBar(QWidget *parent)
     }
     m_from->setObjectName(QStringLiteral("periodFrom"));
     m_until->setObjectName(QStringLiteral("periodUntil"));
+    m_from->setAccessibleName(QStringLiteral("Период с"));
+    m_until->setAccessibleName(QStringLiteral("Период по"));
     m_from->setToolTip(QStringLiteral("С этой минуты"));
     m_until->setToolTip(QStringLiteral("По эту минуту включительно"));
     m_lesson->setObjectName(QStringLiteral("startLesson"));
