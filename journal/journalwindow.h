@@ -34,8 +34,10 @@ class RecordsModel;
 class SkippedModel;
 
 // The teacher's journal: every record of the results files, a row per pupil, a chart, the lines
-// that could not be read; saving, printing and copying are JournalOutputs'. It reads the files on a
-// thread of its own, follows them as pupils' programs append to them, and never writes to them.
+// that could not be read; saving, printing and copying are JournalOutputs', the «Файл» menu
+// FileMenu's, the status bar JournalStatus's, the tables' columns TableColumns'. It reads the files
+// on a thread of its own, follows them as pupils' programs append to them, and never writes to
+// them. It opens at a size that fits the screen.
 class JournalWindow : public QMainWindow
 {
     Q_OBJECT
