@@ -41,6 +41,8 @@ QTableView *TableColumns::makeTable(QAbstractItemModel &model, const QString &na
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(true);
     view->setWordWrap(false);
+    // Rows are chosen whole: Tab goes on to the next control rather than to the next cell.
+    view->setTabKeyNavigation(false);
     // Rows of one height, so that a million of them cost nothing to lay out.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);

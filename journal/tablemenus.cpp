@@ -50,26 +50,26 @@ QTableView &TableMenus::target() const
 bool TableMenus::eventFilter(QObject *watched, QEvent *event)
 {
     auto &view = *static_cast<QTableView *>(watched);
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (event->type() == QEvent::KeyPress && key->matches(QKeySequence::Copy)) {
-        m_outputs.copy(view);
-        return true;
-    }
-    // The menu key and Shift+F10 open the menu of the current row, below its cell.
-    const bool menuKey =
-        (event->type() == QEvent::KeyPress && key->key() == Qt::Key_F10 &&
-         key->modifiers() == Qt::ShiftModifier) ||
-        (event->type() == QEvent::ContextMenu &&
-         static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard);
-    if (menuKey) {
-        const QModelIndex current = view.currentIndex();
-        if (current.isValid()) {
-            view.scrollTo(current);
-            showMenu(view, current, view.visualRect(current).center());
+    bool menuKey = false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            m_outputs.copy(view);
+            return true;
         }
-        return true;
+        menuKey = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    } else if (event->type() == QEvent::ContextMenu) {
+        menuKey = static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
     }
-    return QObject::eventFilter(watched, event);
+    // The menu key and Shift+F10 open the menu of the current row, on its cell.
+    if (!menuKey)
+        return QObject::eventFilter(watched, event);
+    const QModelIndex current = view.currentIndex();
+    if (current.isValid()) {
+        view.scrollTo(current);
+        showMenu(view, current, view.visualRect(current).center());
+    }
+    return true;
 }
 
 void TableMenus::showMenu(QTableView &view, const QModelIndex &index, const QPoint &at)

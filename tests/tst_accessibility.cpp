@@ -409,6 +409,27 @@ private slots:
         QCOMPARE(seen, (QStringList{"3 at the row", "3 at the row"}));
     }
 
+    // Tab goes through the search row, the switches, the tabs and the table shown, then the
+    // status bar's buttons.
+    void journalTabOrder()
+    {
+        QTemporaryDir folder;
+        JournalWindow window;
+        readJournal(window, folder, "\"Anna\",11,10,10,10,0,0,5.125\r\nbad\r\n");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QLineEdit *>("search")->setFocus();
+        QStringList order;
+        for (int i = 0; i < 9; ++i) {
+            QWidget *focused = QApplication::focusWidget();
+            order << (focused->objectName().isEmpty() ? focused->metaObject()->className()
+                                                      : focused->objectName());
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(order.join(' '), "search period startLesson doubtfulOnly countDoubtful "
+                                  "qt_tabwidget_tabbar records skippedButton search");
+    }
+
     // A menu separator has no text, so it shows its line only and has no name; its caption
     // still reads "-".
     void menuSeparators()
