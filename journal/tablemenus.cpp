@@ -49,12 +49,13 @@ QTableView &TableMenus::target() const
 
 bool TableMenus::eventFilter(QObject *watched, QEvent *event)
 {
-    auto &view = *static_cast<QTableView *>(watched);
+    // Only the keys and the keyboard's menu event are the table's: others also come while it is
+    // taken apart.
     bool menuKey = false;
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::Copy)) {
-            m_outputs.copy(view);
+            m_outputs.copy(*static_cast<QTableView *>(watched));
             return true;
         }
         menuKey = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
@@ -64,6 +65,7 @@ bool TableMenus::eventFilter(QObject *watched, QEvent *event)
     // The menu key and Shift+F10 open the menu of the current row, on its cell.
     if (!menuKey)
         return QObject::eventFilter(watched, event);
+    auto &view = *static_cast<QTableView *>(watched);
     const QModelIndex current = view.currentIndex();
     if (current.isValid()) {
         view.scrollTo(current);
