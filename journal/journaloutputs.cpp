@@ -193,11 +193,15 @@ void JournalOutputs::choosePrinter()
         if (measured.stopped())
             return;
     }
-    // A print to a file is offered where the other saves go, under the table's name.
+    // A print to a file is offered where the other saves go, under the table's name. Naming the
+    // file turns the printer into a file; a printer the system has stays the one offered.
+    const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat;
     printer.setOutputFileName(QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles()))
                                   .filePath(m_shownTable() == Table::Records
                                                 ? QStringLiteral("записи.pdf")
                                                 : QStringLiteral("ученики.pdf")));
+    if (toPrinter)
+        printer.setOutputFormat(QPrinter::NativeFormat);
     QPrintDialog dialog(&printer, m_window);
     dialog.setWindowTitle(m_shownTable() == Table::Records ? QStringLiteral("Печать записей")
                                                            : QStringLiteral("Печать учеников"));
