@@ -30,6 +30,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDateTimeEdit>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFont>
@@ -1804,8 +1805,13 @@ void JournalTest::fitsTheScreen()
     QVERIFY(writeFile(path, lines));
     JournalWindow window;
     QVERIFY(openAndRead(window, {path}));
-    if (dates)
-        window.findChild<QComboBox *>("period")->setCurrentIndex(PeriodBar::Dates);
+    // A period open at its end, as --since alone asks, shows its last minute as far as it goes.
+    if (dates) {
+        window.setPeriod(QDateTime(QDate(2026, 12, 8), QTime(9, 0)).toSecsSinceEpoch(),
+                         JournalPeriod::kNever);
+        QCOMPARE(window.findChild<QDateTimeEdit *>("periodUntil")->dateTime().date().year(), 9999);
+        QCOMPARE(window.report().title().value(0), "Журнал результатов: записи с 08.12.2026 09:00");
+    }
     const QRect available(QPoint(0, 24), screen);
     window.fitTo(available);
     window.show();
