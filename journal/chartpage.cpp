@@ -4,8 +4,10 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 ChartPage::ChartPage(const JournalFilter &pupils, QWidget *parent)
@@ -35,8 +37,33 @@ ChartPage::ChartPage(const JournalFilter &pupils, QWidget *parent)
     area->setWidget(m_chart);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // The chart takes the focus, for a screen reader to read it, and scrolls its page by the keys.
+    area->setFocusPolicy(Qt::NoFocus);
+    m_chart->installEventFilter(this);
+    m_scroll = area->verticalScrollBar();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(row);
     layout->addWidget(area, 1);
+}
+
+bool ChartPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    static constexpr std::pair<int, QAbstractSlider::SliderAction> kKeys[] = {
+        {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    for (const auto &[each, action] : kKeys) {
+        if (key == each) {
+            m_scroll->triggerAction(action);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

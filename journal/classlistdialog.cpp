@@ -28,9 +28,10 @@ QString pupilsCount(qsizetype count)
 
 } // namespace
 
-ClassListDialog::ClassListDialog(const ClassList &current, QWidget *parent)
-    : QDialog(parent), m_box(new QPlainTextEdit(this)), m_report(new QLabel(this)), m_list(current),
-      m_name(current.name())
+ClassListDialog::ClassListDialog(const ClassList &current, const QStringList &openFiles,
+                                 QWidget *parent)
+    : QDialog(parent), m_openFiles(openFiles), m_box(new QPlainTextEdit(this)),
+      m_report(new QLabel(this)), m_list(current), m_name(current.name())
 {
     setWindowTitle(QStringLiteral("Список класса"));
     auto *intro = new QLabel(QStringLiteral("&Имена учеников, по одному в строке. Пустые строки и "
@@ -77,9 +78,10 @@ ClassListDialog::ClassListDialog(const ClassList &current, QWidget *parent)
 
 void ClassListDialog::chooseFile()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Открыть список класса"), RememberedFolder::get(kFolderKey),
-        QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Открыть список класса"),
+                                     RememberedFolder::get(kFolderKey, m_openFiles),
+                                     QStringLiteral("Текстовые файлы (*.txt);;Все файлы (*)"));
     if (path.isEmpty())
         return;
     RememberedFolder::keep(kFolderKey, path);

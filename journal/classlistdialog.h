@@ -17,8 +17,10 @@ class ClassListDialog : public QDialog
     Q_OBJECT
 
 public:
-    // Starts with the names of `current`.
-    explicit ClassListDialog(const ClassList &current, QWidget *parent = nullptr);
+    // Starts with the names of `current`; «Открыть файл…» starts beside the first of `openFiles`
+    // when no folder is remembered.
+    explicit ClassListDialog(const ClassList &current, const QStringList &openFiles = {},
+                             QWidget *parent = nullptr);
 
     // The list in the box as it is now.
     const ClassList &list() const { return m_list; }
@@ -30,6 +32,7 @@ private:
     void chooseFile();
     void readBox();
 
+    QStringList m_openFiles;
     QPlainTextEdit *m_box;
     QLabel *m_report;
     QPushButton *m_take;

@@ -57,7 +57,7 @@ void ClassMenu::filesChanged()
 
 void ClassMenu::chooseList()
 {
-    ClassListDialog dialog(m_pupils.classList(), m_window);
+    ClassListDialog dialog(m_pupils.classList(), m_records.openFiles(), m_window);
     if (dialog.exec() == QDialog::Accepted)
         setClassList(dialog.list());
 }

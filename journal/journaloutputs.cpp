@@ -71,10 +71,10 @@ void JournalOutputs::chooseCsv(Table table)
 {
     const QString suggested =
         table == Table::Records ? QStringLiteral("записи.csv") : QStringLiteral("ученики.csv");
-    const QString path =
-        QFileDialog::getSaveFileName(m_window, QStringLiteral("Сохранить в CSV"),
-                                     QDir(RememberedFolder::get(kSaveFolder)).filePath(suggested),
-                                     QStringLiteral("Таблица CSV (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("Сохранить в CSV"),
+        QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles())).filePath(suggested),
+        QStringLiteral("Таблица CSV (*.csv)"));
     if (path.isEmpty())
         return;
     RememberedFolder::keep(kSaveFolder, path);
@@ -85,10 +85,11 @@ void JournalOutputs::chooseCsv(Table table)
 
 void JournalOutputs::chooseWorkbook()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        m_window, QStringLiteral("Сохранить для таблиц"),
-        QDir(RememberedFolder::get(kSaveFolder)).filePath(QStringLiteral("журнал.xlsx")),
-        QStringLiteral("Книга Excel (*.xlsx)"));
+    const QString path =
+        QFileDialog::getSaveFileName(m_window, QStringLiteral("Сохранить для таблиц"),
+                                     QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles()))
+                                         .filePath(QStringLiteral("журнал.xlsx")),
+                                     QStringLiteral("Книга Excel (*.xlsx)"));
     if (path.isEmpty())
         return;
     RememberedFolder::keep(kSaveFolder, path);
@@ -146,10 +147,10 @@ void JournalOutputs::choosePdf()
 {
     const QString suggested = m_shownTable() == Table::Records ? QStringLiteral("записи.pdf")
                                                                : QStringLiteral("ученики.pdf");
-    const QString path =
-        QFileDialog::getSaveFileName(m_window, QStringLiteral("Сохранить в PDF"),
-                                     QDir(RememberedFolder::get(kSaveFolder)).filePath(suggested),
-                                     QStringLiteral("Документ PDF (*.pdf)"));
+    const QString path = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("Сохранить в PDF"),
+        QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles())).filePath(suggested),
+        QStringLiteral("Документ PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     RememberedFolder::keep(kSaveFolder, path);
@@ -192,6 +193,15 @@ void JournalOutputs::choosePrinter()
         if (measured.stopped())
             return;
     }
+    // A print to a file is offered where the other saves go, under the table's name. Naming the
+    // file turns the printer into a file; a printer the system has stays the one offered.
+    const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat;
+    printer.setOutputFileName(QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles()))
+                                  .filePath(m_shownTable() == Table::Records
+                                                ? QStringLiteral("записи.pdf")
+                                                : QStringLiteral("ученики.pdf")));
+    if (toPrinter)
+        printer.setOutputFormat(QPrinter::NativeFormat);
     QPrintDialog dialog(&printer, m_window);
     dialog.setWindowTitle(m_shownTable() == Table::Records ? QStringLiteral("Печать записей")
                                                            : QStringLiteral("Печать учеников"));

@@ -2,10 +2,13 @@
 
 #include "chartpage.h"
 #include "classmenu.h"
+#include "filemenu.h"
 #include "filepath.h"
 #include "filterswitches.h"
+#include "flowrow.h"
 #include "journalfilter.h"
 #include "journalloader.h"
+#include "journalstatus.h"
 #include "journalsummary.h"
 #include "newrecords.h"
 #include "periodbar.h"
@@ -13,24 +16,23 @@
 #include "pupilschart.h"
 #include "pupilsmodel.h"
 #include "recordsmodel.h"
-#include "rememberedfolder.h"
 #include "resourcelimits.h"
 #include "skippedmodel.h"
+#include "tablecolumns.h"
 #include "tablemenus.h"
 
 #include <QDockWidget>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -45,57 +47,10 @@ constexpr int kRecordsTab = 0;
 constexpr size_t kLargeBatch = 1000;
 // The file column fits its names up to this width; a longer one is cut, its tooltip whole.
 constexpr int kWidestFile = 320;
-
-// A column as wide as the longest line of its heading, or as `sample`, with room for the mark
-// of the sort.
-int columnWidth(const QTableView &view, int column, const QString &sample)
-{
-    const QFontMetrics metrics = view.horizontalHeader()->fontMetrics();
-    int widest = metrics.horizontalAdvance(sample);
-    const QString heading = view.model()->headerData(column, Qt::Horizontal).toString();
-    for (const QString &line : heading.split(u'\n'))
-        widest = std::max(widest, metrics.horizontalAdvance(line));
-    const QStyle *style = view.style();
-    return widest + 2 * style->pixelMetric(QStyle::PM_HeaderMargin) +
-           style->pixelMetric(QStyle::PM_HeaderMarkSize) + 6;
-}
-
-// `stretched` takes the width the other columns leave, and shrinks in a narrow window.
-QTableView *makeTable(QAbstractItemModel &model, const QString &name, int stretched,
-                      QWidget *parent)
-{
-    auto *view = new QTableView(parent);
-    view->setObjectName(name);
-    view->setModel(&model);
-    view->setSortingEnabled(true);
-    view->sortByColumn(-1, Qt::AscendingOrder);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setAlternatingRowColors(true);
-    view->setWordWrap(false);
-    // Rows of one height, so that a million of them cost nothing to lay out.
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-    view->verticalHeader()->hide();
-    QHeaderView *header = view->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    // Numbers take the width of their heading, or of a total.
-    for (int column = 0; column < model.columnCount(); ++column)
-        header->resizeSection(column, columnWidth(*view, column, QStringLiteral("00,000")));
-    // And those that come later, as the class list's.
-    QObject::connect(header, &QHeaderView::sectionCountChanged, view, [view](int old, int count) {
-        for (int column = old; column < count; ++column)
-            view->horizontalHeader()->resizeSection(column, columnWidth(*view, column, {}));
-    });
-    header->setSectionResizeMode(stretched, QHeaderView::Stretch);
-    return view;
-}
-
-void fitLineColumn(QTableView &view, int column)
-{
-    view.horizontalHeader()->resizeSection(column,
-                                           columnWidth(view, column, QStringLiteral("0000000")));
-}
+// The size the window opens at where the screen has room for it.
+constexpr QSize kFirstSize(1100, 680);
+// Room left on the screen for the frame a window manager adds, before the window is shown.
+constexpr QSize kFrame(16, 48);
 
 } // namespace
 
@@ -106,25 +61,18 @@ JournalWindow::JournalWindow(QWidget *parent)
       m_pupilsFilter(new JournalFilter(*m_pupils, this)), m_loader(new JournalLoader)
 {
     setWindowTitle(QStringLiteral("Журнал результатов"));
-    resize(1100, 680);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
+    // Made in the order the Tab key goes: the search row, then the tabs.
     layout->addLayout(buildSearchRow(central));
-
     m_tabs = new QTabWidget(central);
-    // The filters' switches beside the tabs they filter, where the search row has no room.
-    auto *switches = new FilterSwitches(*m_recordsFilter, *m_pupilsFilter, *m_pupils, m_tabs);
-    m_tabs->setCornerWidget(switches);
-    connect(switches, &FilterSwitches::pupilsWanted, this, [this] {
-        if (m_tabs->currentIndex() == kRecordsTab)
-            m_tabs->setCurrentWidget(m_pupilsView);
-    });
+    m_tabs->setObjectName(QStringLiteral("tabs"));
+    m_tabs->setAccessibleName(QStringLiteral("Таблицы и диаграмма"));
     QWidget *recordsPage = buildRecordsPage();
-    m_pupilsView = makeTable(*m_pupilsFilter, QStringLiteral("pupils"), PupilsModel::Name, m_tabs);
-    m_pupilsView->horizontalHeader()->resizeSection(
-        PupilsModel::Attempts,
-        columnWidth(*m_pupilsView, PupilsModel::Attempts, QStringLiteral("нет попыток")));
+    m_pupilsView = TableColumns::makeTable(*m_pupilsFilter, QStringLiteral("pupils"),
+                                           QStringLiteral("Ученики"), PupilsModel::Name, m_tabs);
+    TableColumns::fit(*m_pupilsView, PupilsModel::Attempts, QStringLiteral("нет попыток"));
     auto *chartPage = new ChartPage(*m_pupilsFilter, m_tabs);
     m_chart = chartPage->chart();
     m_tabs->addTab(recordsPage, QStringLiteral("Записи"));
@@ -137,10 +85,11 @@ JournalWindow::JournalWindow(QWidget *parent)
 
     m_skippedDock = new QDockWidget(QStringLiteral("Пропущенные строки"), this);
     m_skippedDock->setObjectName(QStringLiteral("skippedDock"));
-    auto *skippedView =
-        makeTable(*m_skipped, QStringLiteral("skipped"), SkippedModel::Text, m_skippedDock);
+    auto *skippedView = TableColumns::makeTable(*m_skipped, QStringLiteral("skipped"),
+                                                QStringLiteral("Пропущенные строки"),
+                                                SkippedModel::Text, m_skippedDock);
     skippedView->setSortingEnabled(false);
-    fitLineColumn(*skippedView, SkippedModel::Line);
+    TableColumns::fit(*skippedView, SkippedModel::Line, QStringLiteral("0000000"));
     skippedView->horizontalHeader()->resizeSection(
         SkippedModel::Reason, skippedView->fontMetrics().horizontalAdvance(
                                   QStringLiteral("оценка «Двойной» — слишком большое число")));
@@ -168,8 +117,15 @@ JournalWindow::JournalWindow(QWidget *parent)
     auto *menus = new TableMenus(*m_recordsView, *m_pupilsView, {skippedView}, *m_tabs, *m_outputs,
                                  *m_classMenu);
     connect(menus, &TableMenus::pupilChosen, this, &JournalWindow::showPupil);
-    buildMenus(*menus);
-    buildStatusBar();
+    m_fileMenu = new FileMenu(*m_records, *m_outputs, *this);
+    connect(m_fileMenu, &FileMenu::openWanted, this, &JournalWindow::openFiles);
+    connect(m_fileMenu, &FileMenu::closeWanted, this, &JournalWindow::closeFile);
+    menus->addTo(*menuBar());
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&Вид"));
+    m_classMenu->addTo(*menuBar());
+    m_status = new JournalStatus(*statusBar(), *m_records, *m_newRecords, *m_skippedDock);
+    m_status->addTo(*view);
+    connect(m_status, &JournalStatus::cancelWanted, this, [this] { m_loader->cancel(); });
 
     m_summaryLater.setSingleShot(true);
     m_summaryLater.setInterval(100);
@@ -192,15 +148,12 @@ JournalWindow::JournalWindow(QWidget *parent)
     m_loader->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_loader, &QObject::deleteLater);
     connect(m_loader, &JournalLoader::batchReady, this, &JournalWindow::apply);
-    connect(m_loader, &JournalLoader::progress, this, &JournalWindow::showProgress);
-    connect(m_loader, &JournalLoader::fileStateChanged, this, &JournalWindow::noteFileState);
-    // While another program holds a file's lock, the table may stay empty: the reason is shown.
-    connect(m_loader, &JournalLoader::lockWaited, this, [this](int file, bool waiting) {
-        const QString name = m_records->fileLabel(file);
-        m_reading->setText(
-            waiting ? QStringLiteral("«%1»: файл занят другой программой, жду…").arg(name) : name);
-        m_reading->setVisible(waiting || m_progress->isVisible());
+    connect(m_loader, &JournalLoader::progress, this, [this](int file, qint64 done, qint64 size) {
+        m_status->showProgress(file,
+                               size > 0 ? int(std::min<qint64>(1000, done * 1000 / size)) : 0);
     });
+    connect(m_loader, &JournalLoader::fileStateChanged, m_status, &JournalStatus::noteFileState);
+    connect(m_loader, &JournalLoader::lockWaited, m_status, &JournalStatus::showLockWait);
     connect(m_loader, &JournalLoader::lookDone, this, &JournalWindow::finishLook);
     connect(
         &m_thread, &QThread::finished, this,
@@ -216,6 +169,7 @@ JournalWindow::JournalWindow(QWidget *parent)
     QMetaObject::invokeMethod(m_loader, &JournalLoader::follow, Qt::QueuedConnection);
     updateSummary();
     updateTitle();
+    fitTo(screen()->availableGeometry());
 }
 
 JournalWindow::~JournalWindow()
@@ -236,11 +190,12 @@ void JournalWindow::ReadingThread::run()
     }
 }
 
+// The search, the period and the filters' switches in a row, which wraps in a narrow window.
 QLayout *JournalWindow::buildSearchRow(QWidget *central)
 {
-    auto *row = new QHBoxLayout;
-    auto *label = new QLabel(QStringLiteral("&Ученик:"), central);
-    m_search = new QLineEdit(central);
+    auto *search = new QWidget(central);
+    auto *label = new QLabel(QStringLiteral("&Ученик:"), search);
+    m_search = new QLineEdit(search);
     m_search->setObjectName(QStringLiteral("search"));
     m_search->setPlaceholderText(QStringLiteral("часть имени"));
     m_search->setClearButtonEnabled(true);
@@ -257,10 +212,22 @@ QLayout *JournalWindow::buildSearchRow(QWidget *central)
     // Every table, the chart, the print and the saves count the period's records alone.
     m_periodBar = new PeriodBar(central);
     connect(m_periodBar, &PeriodBar::periodChanged, m_records, &RecordsModel::setPeriod);
-    row->addWidget(label);
-    row->addWidget(m_search, 1);
-    row->addSpacing(12);
+    m_search->setMinimumWidth(m_search->fontMetrics().averageCharWidth() * 12);
+    auto *searchRow = new QHBoxLayout(search);
+    searchRow->setContentsMargins(0, 0, 12, 0);
+    searchRow->addWidget(label);
+    searchRow->addWidget(m_search, 1);
+    search->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto *switches = new FilterSwitches(*m_recordsFilter, *m_pupilsFilter, *m_pupils, central);
+    connect(switches, &FilterSwitches::pupilsWanted, this, [this] {
+        if (m_tabs->currentIndex() == kRecordsTab)
+            m_tabs->setCurrentWidget(m_pupilsView);
+    });
+    auto *row = new FlowRow;
+    row->setSpacing(6);
+    row->addWidget(search);
     row->addWidget(m_periodBar);
+    row->addWidget(switches);
     return row;
 }
 
@@ -302,14 +269,11 @@ QWidget *JournalWindow::buildRecordsPage()
         m_recordsView->setFocus();
     });
     layout->addWidget(m_newRecords->bar());
-    m_recordsView =
-        makeTable(*m_recordsFilter, QStringLiteral("records"), RecordsModel::Name, page);
-    fitLineColumn(*m_recordsView, RecordsModel::Line);
-    QHeaderView *header = m_recordsView->horizontalHeader();
-    header->resizeSection(RecordsModel::When, columnWidth(*m_recordsView, RecordsModel::When,
-                                                          QStringLiteral("≈ 00.00.0000 00:00")));
-    header->resizeSection(RecordsModel::Host, columnWidth(*m_recordsView, RecordsModel::Host,
-                                                          QStringLiteral("компьютер-00")));
+    m_recordsView = TableColumns::makeTable(*m_recordsFilter, QStringLiteral("records"),
+                                            QStringLiteral("Записи"), RecordsModel::Name, page);
+    TableColumns::fit(*m_recordsView, RecordsModel::Line, QStringLiteral("0000000"));
+    TableColumns::fit(*m_recordsView, RecordsModel::When, QStringLiteral("≈ 00.00.0000 00:00"));
+    TableColumns::fit(*m_recordsView, RecordsModel::Host, QStringLiteral("компьютер-00"));
     layout->addWidget(m_recordsView, 1);
     m_pupilBar->hide();
     return page;
@@ -327,7 +291,8 @@ void JournalWindow::fitColumns()
     for (QTableView *view : {m_recordsView, m_skippedDock->findChild<QTableView *>()}) {
         const int column = view == m_recordsView ? int(RecordsModel::File) : SkippedModel::File;
         view->horizontalHeader()->resizeSection(
-            column, std::max(columnWidth(*view, column, {}), std::min(widest + 16, kWidestFile)));
+            column,
+            std::max(TableColumns::width(*view, column, {}), std::min(widest + 16, kWidestFile)));
     }
 }
 
@@ -382,76 +347,6 @@ bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void JournalWindow::buildMenus(TableMenus &tableMenus)
-{
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
-    file->addAction(QStringLiteral("&Открыть…"), QKeySequence::Open, this,
-                    &JournalWindow::chooseFilesToOpen);
-    m_closeMenu = file->addMenu(QStringLiteral("Закрыть &файл"));
-    m_closeMenu->setObjectName(QStringLiteral("closeFile"));
-    connect(m_closeMenu, &QMenu::aboutToShow, this, &JournalWindow::listFilesToClose);
-    file->addSeparator();
-    m_outputs->addActions(*file);
-    file->addSeparator();
-    file->addAction(QStringLiteral("&Закрыть"), QKeySequence::Close, this, &QWidget::close);
-    tableMenus.addTo(*menuBar());
-
-    QMenu *view = menuBar()->addMenu(QStringLiteral("&Вид"));
-    QAction *skipped = m_skippedDock->toggleViewAction();
-    skipped->setText(QStringLiteral("&Пропущенные строки"));
-    view->addAction(skipped);
-    m_classMenu->addTo(*menuBar());
-}
-
-// A menu entry for each file open, named as the tables name it.
-void JournalWindow::listFilesToClose()
-{
-    m_closeMenu->clear();
-    for (int file = 0; file < m_records->fileCount(); ++file) {
-        if (!m_records->isOpen(file))
-            continue;
-        QString label = m_records->fileLabel(file);
-        QAction *action = m_closeMenu->addAction(label.replace(u'&', QStringLiteral("&&")));
-        connect(action, &QAction::triggered, this, [this, file] { closeFile(file); });
-    }
-}
-
-void JournalWindow::buildStatusBar()
-{
-    // Labels that show file names and the reasons a file was not read: plain text, whatever
-    // the name.
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("summary"));
-    m_summary->setTextFormat(Qt::PlainText);
-    m_problems = new QLabel(this);
-    m_problems->setObjectName(QStringLiteral("problems"));
-    m_problems->setTextFormat(Qt::PlainText);
-    m_skippedButton = new QPushButton(this);
-    m_skippedButton->setFlat(true);
-    m_skippedButton->setToolTip(QStringLiteral("Показать пропущенные строки"));
-    connect(m_skippedButton, &QPushButton::clicked, m_skippedDock, &QWidget::show);
-    m_reading = new QLabel(this);
-    m_reading->setObjectName(QStringLiteral("reading"));
-    m_reading->setTextFormat(Qt::PlainText);
-    // The bar's own text would take "%p" or "%v" in a file's name for a number.
-    m_progress = new QProgressBar(this);
-    m_progress->setMaximumWidth(200);
-    m_progress->setRange(0, 1000);
-    m_progress->setFormat(QStringLiteral("%p%"));
-    m_cancel = new QPushButton(QStringLiteral("Отменить"), this);
-    connect(m_cancel, &QPushButton::clicked, this, [this] { m_loader->cancel(); });
-    statusBar()->addWidget(m_summary);
-    statusBar()->addWidget(m_newRecords->button());
-    statusBar()->addWidget(m_skippedButton);
-    statusBar()->addWidget(m_problems, 1);
-    statusBar()->addPermanentWidget(m_reading);
-    statusBar()->addPermanentWidget(m_progress);
-    statusBar()->addPermanentWidget(m_cancel);
-    m_reading->hide();
-    m_progress->hide();
-    m_cancel->hide();
-}
-
 void JournalWindow::openFiles(const QStringList &paths)
 {
     // A file opened twice would show each of its records twice.
@@ -463,7 +358,6 @@ void JournalWindow::openFiles(const QStringList &paths)
     if (taken.isEmpty())
         return;
     m_records->addFiles(taken);
-    m_fileProblems.resize(m_records->fileCount());
     QMetaObject::invokeMethod(
         m_loader, [loader = m_loader, taken] { loader->addFiles(taken); }, Qt::QueuedConnection);
     fitColumns();
@@ -478,8 +372,7 @@ void JournalWindow::closeFile(int file)
     m_skipped->dropFile(file);
     QMetaObject::invokeMethod(
         m_loader, [loader = m_loader, file] { loader->closeFile(file); }, Qt::QueuedConnection);
-    m_fileProblems[file].clear();
-    showProblems();
+    m_status->dropFile(file);
     fitColumns();
     updateTitle();
     updateSummary();
@@ -492,7 +385,7 @@ void JournalWindow::updateTitle()
         if (m_records->isOpen(file))
             open << file;
     }
-    m_closeMenu->menuAction()->setEnabled(!open.isEmpty());
+    m_fileMenu->update();
     if (open.isEmpty()) {
         setWindowTitle(QStringLiteral("Журнал результатов"));
         return;
@@ -527,20 +420,9 @@ void JournalWindow::apply(const std::shared_ptr<JournalBatch> &batch)
     m_loader->batchTaken(batch);
 }
 
-void JournalWindow::showProgress(int file, qint64 done, qint64 size)
-{
-    m_progress->setValue(size > 0 ? int(std::min<qint64>(1000, done * 1000 / size)) : 0);
-    m_reading->setText(m_records->fileLabel(file));
-    m_reading->show();
-    m_progress->show();
-    m_cancel->show();
-}
-
 void JournalWindow::finishLook()
 {
-    m_reading->hide();
-    m_progress->hide();
-    m_cancel->hide();
+    m_status->hideProgress();
     if (m_heldSortColumn >= 0) {
         m_recordsView->sortByColumn(m_heldSortColumn, m_heldSortOrder);
         m_heldSortColumn = -1;
@@ -549,65 +431,17 @@ void JournalWindow::finishLook()
     emit lookDone();
 }
 
-void JournalWindow::noteFileState(int file, FileFollower::State state, const QString &problem,
-                                  FileEncodings encodings)
-{
-    if (!m_records->isOpen(file))
-        return;
-    QString &note = m_fileProblems[file];
-    const QString name = m_records->fileLabel(file);
-    switch (state) {
-    case FileFollower::State::Missing:
-        note = QStringLiteral("«%1»: файл не найден").arg(name);
-        break;
-    case FileFollower::State::Unreadable:
-    case FileFollower::State::Cancelled:
-        note = QStringLiteral("«%1»: %2").arg(name, problem);
-        break;
-    default:
-        // The pupils' programs write Windows-1251: names in another encoding came from
-        // elsewhere, and are read otherwise.
-        if (encodings.utf8)
-            note = encodings.cp1251
-                       ? QStringLiteral("«%1»: имена в кодировках UTF-8 и Windows-1251").arg(name)
-                       : QStringLiteral("«%1»: в кодировке UTF-8").arg(name);
-        else
-            note.clear();
-    }
-    showProblems();
-}
-
-void JournalWindow::showProblems()
-{
-    QStringList notes;
-    for (const QString &each : std::as_const(m_fileProblems)) {
-        if (!each.isEmpty())
-            notes.append(each);
-    }
-    m_problems->setText(notes.join(QStringLiteral("; ")));
-}
-
 void JournalWindow::updateSummary()
 {
     m_summaryLater.stop();
-    m_summary->setText(
-        JournalSummary::text(*m_records, *m_recordsFilter, *m_pupils, *m_pupilsFilter));
+    m_status->setSummary(
+        JournalSummary::text(*m_records, *m_recordsFilter, *m_pupils, *m_pupilsFilter),
+        m_skipped->rowCount());
     m_newRecords->update();
-    const int skipped = m_skipped->rowCount();
-    m_skippedButton->setText(QStringLiteral("Пропущено строк: %1").arg(skipped));
-    m_skippedButton->setVisible(skipped > 0);
-}
-
-void JournalWindow::chooseFilesToOpen()
-{
-    const QString key = QStringLiteral("openFolder");
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Открыть файлы результатов"), RememberedFolder::get(key),
-        QStringLiteral("Файлы результатов (*.txt);;Все файлы (*)"));
-    if (paths.isEmpty())
-        return;
-    RememberedFolder::keep(key, paths.front());
-    openFiles(paths);
+    // The names' columns as wide as the longest name.
+    const int widest = TableColumns::widestName(*m_pupilsView, *m_pupils, PupilsModel::Name);
+    for (QTableView *view : {m_recordsView, m_pupilsView})
+        TableColumns::of(*view).setWidestName(widest);
 }
 
 void JournalWindow::setClassList(const ClassList &list)
@@ -629,4 +463,12 @@ void JournalWindow::applyHeld()
 {
     for (const std::shared_ptr<JournalBatch> &batch : std::exchange(m_heldBatches, {}))
         apply(batch);
+}
+
+void JournalWindow::fitTo(const QRect &available)
+{
+    const QSize room = available.size() - kFrame;
+    resize(kFirstSize.boundedTo(room).expandedTo(minimumSizeHint()));
+    move(available.topLeft() + QPoint(std::max(0, (room.width() - width()) / 2),
+                                      std::max(0, (room.height() - height()) / 2)));
 }

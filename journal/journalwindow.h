@@ -4,7 +4,6 @@
 // Support: the models over the records, the filter, the chart, the window, the CSV export and
 // the printed report. Only the journal's own program links it.
 
-#include "filefollower.h"
 #include "journalbatch.h"
 #include "journaloutputs.h"
 #include "journalreport.h"
@@ -18,7 +17,9 @@
 
 class ClassList;
 class ClassMenu;
+class FileMenu;
 class JournalFilter;
+class JournalStatus;
 class JournalLoader;
 class NewRecords;
 class PeriodBar;
@@ -27,18 +28,16 @@ class PupilsModel;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QProgressBar;
-class QPushButton;
 class QTabWidget;
 class QTableView;
 class RecordsModel;
 class SkippedModel;
-class TableMenus;
 
 // The teacher's journal: every record of the results files, a row per pupil, a chart, the lines
-// that could not be read; saving, printing and copying are JournalOutputs'. It reads the files on a
-// thread of its own, follows them as pupils' programs append to them, and never writes to them.
+// that could not be read; saving, printing and copying are JournalOutputs', the «Файл» menu
+// FileMenu's, the status bar JournalStatus's, the tables' columns TableColumns'. It reads the files
+// on a thread of its own, follows them as pupils' programs append to them, and never writes to
+// them. It opens at a size that fits the screen.
 class JournalWindow : public QMainWindow
 {
     Q_OBJECT
@@ -64,6 +63,9 @@ public:
     // The table of the tab shown, as the filter shows it, for printing: the records, or the
     // pupils (also under the chart).
     JournalReport report() const;
+    // A size that fits `available` (a screen's, without its panels) with the frame around it, in
+    // its middle: the size it would take on a large screen, less on a small one.
+    void fitTo(const QRect &available);
 
 signals:
     // Every file has been looked at, and what was read is in the tables.
@@ -78,18 +80,10 @@ private:
     void fitColumns();
     void showPupil(const QModelIndex &index);
     void leavePupil();
-    void buildMenus(TableMenus &tableMenus);
-    void listFilesToClose();
     void updateTitle();
-    void buildStatusBar();
     void apply(const std::shared_ptr<JournalBatch> &batch);
-    void showProgress(int file, qint64 done, qint64 size);
     void finishLook();
-    void noteFileState(int file, FileFollower::State state, const QString &problem,
-                       FileEncodings encodings);
-    void showProblems();
     void updateSummary();
-    void chooseFilesToOpen();
     // What was read while a report was made, which waited until it was done.
     void applyHeld();
 
@@ -111,15 +105,9 @@ private:
     QTableView *m_pupilsView;
     PupilsChart *m_chart;
     QDockWidget *m_skippedDock;
-    QLabel *m_summary;
-    QLabel *m_problems;
-    QPushButton *m_skippedButton;
-    QLabel *m_reading; // the file the progress bar is about
-    QProgressBar *m_progress;
-    QPushButton *m_cancel;
-    QMenu *m_closeMenu;
+    FileMenu *m_fileMenu;
+    JournalStatus *m_status;
     QTimer m_summaryLater;
-    QStringList m_fileProblems;
 
     // While a large read goes on, the records stay in file order and are sorted once at its end.
     int m_heldSortColumn = -1;

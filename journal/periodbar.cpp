@@ -56,6 +56,8 @@ PeriodBar::PeriodBar(QWidget *parent)
     }
     m_from->setObjectName(QStringLiteral("periodFrom"));
     m_until->setObjectName(QStringLiteral("periodUntil"));
+    m_from->setAccessibleName(QStringLiteral("Период с"));
+    m_until->setAccessibleName(QStringLiteral("Период по"));
     m_from->setToolTip(QStringLiteral("С этой минуты"));
     m_until->setToolTip(QStringLiteral("По эту минуту включительно"));
     m_lesson->setObjectName(QStringLiteral("startLesson"));
@@ -84,10 +86,8 @@ PeriodBar::PeriodBar(QWidget *parent)
     row->addWidget(m_lesson);
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this, dash] {
         const bool dates = kind() == Dates;
-        if (dates) {
-            m_from->setDateTime(QDateTime::fromSecsSinceEpoch(m_dates.from));
-            m_until->setDateTime(QDateTime::fromSecsSinceEpoch(m_dates.until - 1));
-        }
+        if (dates)
+            showDates();
         for (QWidget *each : {static_cast<QWidget *>(m_from), static_cast<QWidget *>(m_until),
                               static_cast<QWidget *>(dash)})
             each->setVisible(dates);
@@ -148,6 +148,11 @@ QString PeriodBar::description() const
     case Week:
         return QStringLiteral("за неделю с %1").arg(shownTime(m_period.from, "dd.MM.yyyy"));
     case Dates:
+        // A period that --since or --until left open at one end.
+        if (m_period.until == JournalPeriod::kNever)
+            return QStringLiteral("с %1").arg(shownTime(m_period.from, "dd.MM.yyyy HH:mm"));
+        if (m_period.from == JournalPeriod::kAlways)
+            return QStringLiteral("по %1").arg(shownTime(m_period.until - 1, "dd.MM.yyyy HH:mm"));
         return QStringLiteral("с %1 по %2")
             .arg(shownTime(m_period.from, "dd.MM.yyyy HH:mm"),
                  shownTime(m_period.until - 1, "dd.MM.yyyy HH:mm"));
@@ -155,12 +160,22 @@ QString PeriodBar::description() const
     return {};
 }
 
+// An open end shows as the first or the last minute the field can show.
+void PeriodBar::showDates()
+{
+    m_from->setDateTime(m_dates.from == JournalPeriod::kAlways
+                            ? m_from->minimumDateTime()
+                            : QDateTime::fromSecsSinceEpoch(m_dates.from));
+    m_until->setDateTime(m_dates.until == JournalPeriod::kNever
+                             ? m_until->maximumDateTime()
+                             : QDateTime::fromSecsSinceEpoch(m_dates.until - 1));
+}
+
 void PeriodBar::setDates(qint64 from, qint64 until)
 {
     m_dates = JournalPeriod::between(from, until);
     if (kind() == Dates) {
-        m_from->setDateTime(QDateTime::fromSecsSinceEpoch(from));
-        m_until->setDateTime(QDateTime::fromSecsSinceEpoch(until - 1));
+        showDates();
         apply();
     } else {
         m_kind->setCurrentIndex(Dates);

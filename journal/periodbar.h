@@ -43,6 +43,7 @@ private:
     void apply();
     void startLesson();
     void showLessonStart();
+    void showDates();
     void datesEdited();
 
     QComboBox *m_kind;

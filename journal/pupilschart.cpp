@@ -3,7 +3,9 @@
 #include "journalfilter.h"
 #include "plaintext.h"
 #include "pupilsmodel.h"
+#include "totaltext.h"
 
+#include <QAccessibleWidget>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
@@ -11,6 +13,18 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+
+namespace {
+
+// A screen reader meets the chart as a chart, named by its title and described by its values.
+QAccessibleInterface *chartInterface(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("PupilsChart") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Chart);
+    return nullptr;
+}
+
+} // namespace
 
 PupilsChart::Axis PupilsChart::niceAxis(double low, double high)
 {
@@ -33,6 +47,11 @@ PupilsChart::Axis PupilsChart::niceAxis(double low, double high)
 PupilsChart::PupilsChart(const JournalFilter &pupils, QWidget *parent)
     : QChartView(parent), m_pupils(pupils)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(chartInterface);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setRenderHint(QPainter::Antialiasing);
     m_later.setSingleShot(true);
     m_later.setInterval(200);
@@ -65,6 +84,7 @@ void PupilsChart::redraw()
         new QBarSet(PupilsModel::title(fromFirst ? PupilsModel::First : PupilsModel::Best));
     auto *latest = new QBarSet(PupilsModel::title(PupilsModel::Latest));
     QStringList names;
+    QStringList spoken; // what a screen reader reads for the chart, pupil by pupil, from the top
     double low = 0;
     double high = 5;
     // A horizontal chart draws its first category at the bottom: go from the last row up, so
@@ -76,10 +96,15 @@ void PupilsChart::redraw()
         // empty one is marked in italics, unlike a name typed as the same words.
         QString label = pupil.name.isEmpty() ? QStringLiteral("<i>(без имени)</i>")
                                              : PlainText::html(pupil.name);
+        QString said = pupil.name.isEmpty()            ? QStringLiteral("(без имени)")
+                       : pupil.name.size() > kSaidName ? pupil.name.left(kSaidName) + u'…'
+                                                       : pupil.name;
         // A pupil without summaries has no bars, and says why in italics.
         if (pupil.summarized == 0) {
             label += pupil.attempts == 0 ? QStringLiteral(" <i>— нет попыток</i>")
                                          : QStringLiteral(" <i>— попытки не учтены</i>");
+            spoken.prepend(said + (pupil.attempts == 0 ? QStringLiteral(": нет попыток")
+                                                       : QStringLiteral(": попытки не учтены")));
             *other << 0;
             *latest << 0;
             names.append(label);
@@ -87,6 +112,10 @@ void PupilsChart::redraw()
         }
         names.append(label);
         const double first = fromFirst ? pupil.first : pupil.best;
+        spoken.prepend(QStringLiteral("%1: %2 %3, последний %4")
+                           .arg(said,
+                                fromFirst ? QStringLiteral("первый") : QStringLiteral("лучший"),
+                                localeTotalText(first), localeTotalText(pupil.latest)));
         *other << first;
         *latest << pupil.latest;
         low = std::min({low, first, pupil.latest});
@@ -103,6 +132,12 @@ void PupilsChart::redraw()
     if (m_pupils.rowCount() > shown)
         title += QStringLiteral(": первые %1 учеников из %2").arg(shown).arg(m_pupils.rowCount());
     chart->setTitle(title);
+    // The chart is a picture: a screen reader reads its title and its values instead.
+    setAccessibleName(QStringLiteral("Диаграмма: ") + title.front().toLower() + title.mid(1));
+    QString description = spoken.join(QStringLiteral("; "));
+    if (m_pupils.rowCount() > shown)
+        description += QStringLiteral(". Остальные ученики — в таблице «Ученики»");
+    setAccessibleDescription(description);
     auto *categories = new QBarCategoryAxis;
     categories->append(names);
     chart->addAxis(categories, Qt::AlignLeft);

@@ -7,7 +7,8 @@ class JournalFilter;
 
 // Each pupil's best and latest total side by side, or the first and the latest, for the pupils
 // the filter shows and in the order they are sorted. It follows the table, a moment later, so
-// that a batch of a thousand records draws it once.
+// that a batch of a thousand records draws it once. A screen reader reads its title as its name
+// and its values, pupil by pupil, as its description.
 class PupilsChart : public QChartView
 {
     Q_OBJECT
@@ -18,6 +19,8 @@ public:
     static constexpr int kChrome = 140;  // the title, the axis and the legend
 
     static constexpr int kMaxTicks = 12;
+    // A name is read aloud up to so many letters: the chart's text stays short for a big class.
+    static constexpr int kSaidName = 60;
 
     // The totals' axis as a person reads it at a glance: a step of 1, 2 or 5 times a power of
     // ten, at most kMaxTicks ticks, from a whole step at or below `low` to one at or above

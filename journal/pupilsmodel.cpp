@@ -429,6 +429,8 @@ QVariant PupilsModel::headerData(int section, Qt::Orientation orientation, int r
 {
     // Long headings in two lines, so that thirteen columns fit a window 1100 pixels wide.
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        if (section == Game1 || section == Game2)
+            return RecordFields::heading(RecordFields::Game1 + section - Game1);
         QString text = title(section);
         return text.size() > 7 ? text.replace(u' ', u'\n') : text;
     }

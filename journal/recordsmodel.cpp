@@ -496,7 +496,8 @@ QVariant RecordsModel::toolTip(const JournalRecord &record, int column) const
 QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return title(section);
+        return section == Game1 || section == Game2 ? RecordFields::heading(section)
+                                                    : title(section);
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return explanation(section);
     if (orientation == Qt::Horizontal && role == TypedRole)

@@ -5,6 +5,7 @@
 #include "journaloutputs.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,7 +21,7 @@ TableMenus::TableMenus(QTableView &records, QTableView &pupils, const QList<QTab
         view->installEventFilter(this);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint &at) { showMenu(*view, at); });
+                [this, view](const QPoint &at) { showMenu(*view, view->indexAt(at), at); });
     }
 }
 
@@ -48,17 +49,33 @@ QTableView &TableMenus::target() const
 
 bool TableMenus::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
-        m_outputs.copy(*static_cast<QTableView *>(watched));
-        return true;
+    // Only the keys and the keyboard's menu event are the table's: others also come while it is
+    // taken apart.
+    bool menuKey = false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            m_outputs.copy(*static_cast<QTableView *>(watched));
+            return true;
+        }
+        menuKey = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    } else if (event->type() == QEvent::ContextMenu) {
+        menuKey = static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard;
     }
-    return QObject::eventFilter(watched, event);
+    // The menu key and Shift+F10 open the menu of the current row, on its cell.
+    if (!menuKey)
+        return QObject::eventFilter(watched, event);
+    auto &view = *static_cast<QTableView *>(watched);
+    const QModelIndex current = view.currentIndex();
+    if (current.isValid()) {
+        view.scrollTo(current);
+        showMenu(view, current, view.visualRect(current).center());
+    }
+    return true;
 }
 
-void TableMenus::showMenu(QTableView &view, const QPoint &at)
+void TableMenus::showMenu(QTableView &view, const QModelIndex &index, const QPoint &at)
 {
-    const QModelIndex index = view.indexAt(at);
     if (!index.isValid())
         return;
     QMenu menu(&view);

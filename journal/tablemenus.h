@@ -14,7 +14,8 @@ class QTableView;
 // Copying and choosing in the journal's tables: the «Правка» menu with «Копировать» (Ctrl+C: the
 // selected rows, as JournalOutputs::copy writes them) and «Выделить всё» (Ctrl+A), for the
 // table that has the focus, else the one of the tab shown; and a menu on the rows of each table
-// with «Копировать», and on a pupil's also «Попытки ученика» and «Это тот же ученик, что…».
+// with «Копировать», and on a pupil's also «Попытки ученика» and «Это тот же ученик, что…»; the
+// menu key and Shift+F10 open it for the current row.
 class TableMenus : public QObject
 {
     Q_OBJECT
@@ -35,7 +36,8 @@ protected:
 
 private:
     QTableView &target() const;
-    void showMenu(QTableView &view, const QPoint &at);
+    // The menu of the row of `index`, at `at` in the view's viewport.
+    void showMenu(QTableView &view, const QModelIndex &index, const QPoint &at);
 
     QTableView &m_records;
     QTableView &m_pupils;

@@ -18,4 +18,19 @@ inline QString title(int field)
     return QString::fromUtf16(kTitles[size_t(field)]);
 }
 
+// A column's heading in the journal's tables and what is written from them: a game's title
+// over the game's name as the course's menu starts it, as a teacher knows the game. Scripts
+// read the titles alone (--export's CSV), which stay as they are.
+inline QString heading(int field)
+{
+    switch (field) {
+    case Game1:
+        return title(field) + QStringLiteral("\n«Поймай»");
+    case Game2:
+        return title(field) + QStringLiteral("\n«Помести»");
+    default:
+        return title(field);
+    }
+}
+
 } // namespace RecordFields

@@ -3,16 +3,27 @@
 #include "form1.h"
 #include "form4.h"
 #include "fres.h"
+#include "journalwindow.h"
 #include "label.h"
 #include "menuitem.h"
+#include "pupilschart.h"
 #include "testsession.h"
 #include "usermouse.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtGui/private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -90,7 +101,56 @@ const OrderCase kOrders[] = {
     {"Form4", "pic", 8}, // its two timers are not there
 };
 
+// The teacher's journal, a class of two read: what a screen reader finds by name.
+struct JournalCase { const char *object; QAccessible::Role role; const char *name; };
+const JournalCase kJournal[] = {
+    {"records", QAccessible::Table, "Записи"},
+    {"pupils", QAccessible::Table, "Ученики"},
+    {"skipped", QAccessible::Table, "Пропущенные строки"},
+    {"search", QAccessible::EditableText, "Ученик:"},
+    {"period", QAccessible::ComboBox, "Период:"},
+    {"periodFrom", QAccessible::SpinBox, "Период с"},
+    {"chartPair", QAccessible::ComboBox, "Столбцы:"},
+    {"chart", QAccessible::Chart, "Диаграмма: лучший и последний итог"},
+};
+
 // clang-format on
+
+// A journal with `lines` read.
+void readJournal(JournalWindow &window, QTemporaryDir &folder, const QByteArray &lines)
+{
+    QFile file(folder.filePath("res.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size());
+    file.close();
+    QSignalSpy looked(&window, &JournalWindow::lookDone);
+    window.openFiles({file.fileName()});
+    QVERIFY(looked.wait(5000));
+    window.findChild<PupilsChart *>("chart")->redraw();
+}
+
+// The entries of `menu` and of its submenus, each with the letter Alt takes it by.
+void collectMnemonics(const QMenu &menu, QStringList &problems)
+{
+    QStringList letters;
+    for (QAction *action : menu.actions()) {
+        if (action->isSeparator())
+            continue;
+        const QString text = QString(action->text()).remove(QStringLiteral("&&"));
+        const qsizetype at = text.indexOf(u'&');
+        if (at < 0 || at + 1 >= text.size() || text.indexOf(u'&', at + 1) >= 0) {
+            problems << menu.title() + " → " + action->text() + ": no single mnemonic";
+            continue;
+        }
+        const QString letter = text.at(at + 1).toLower();
+        if (letters.contains(letter))
+            problems << menu.title() + " → " + action->text() + ": " + letter + " taken";
+        letters << letter;
+        if (action->menu()) {
+            emit action->menu()->aboutToShow();
+            collectMnemonics(*action->menu(), problems);
+        }
+    }
+}
 
 } // namespace
 
@@ -253,6 +313,121 @@ private slots:
         QCOMPARE(accessible(counter.widget())->text(QAccessible::Name), QStringLiteral("2"));
         counter.setCaption(QStringLiteral("2"));
         QCOMPARE(recorded.count(nameChange), 1);
+    }
+
+    // Each table and control of the journal has a name; the chart reads its values, pupil by
+    // pupil, and follows the filter.
+    void journalNames_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kJournal)); ++i)
+            QTest::addRow("%s", kJournal[i].object) << i;
+    }
+    void journalNames()
+    {
+        QFETCH(int, row);
+        const JournalCase &c = kJournal[row];
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QTemporaryDir folder;
+        JournalWindow window;
+        readJournal(window, folder,
+                    "\"Anna\",11,10,10,10,0,0,5.125\r\n\"Boris\",9,10,10,10,0,0,4.875\r\n");
+        window.show();
+        QAccessibleInterface *iface = accessible(window.findChild<QWidget *>(c.object));
+        QCOMPARE(iface->role(), c.role);
+        // A list is named by its choice, and its label is a relation.
+        const auto labels = iface->relations(QAccessible::Label);
+        QCOMPARE(c.role == QAccessible::ComboBox ? labels.value(0).first->text(QAccessible::Name)
+                                                 : iface->text(QAccessible::Name),
+                 QString(c.name));
+        if (c.role == QAccessible::Chart) {
+            QCOMPARE(iface->text(QAccessible::Description),
+                     "Anna: лучший 5,125, последний 5,125; Boris: лучший 4,875, последний 4,875");
+            window.findChild<QLineEdit *>("search")->setText("bor");
+            window.findChild<PupilsChart *>("chart")->redraw();
+            QCOMPARE(iface->text(QAccessible::Description), "Boris: лучший 4,875, последний 4,875");
+        }
+        // Whatever the keyboard reaches is named (Qt's inner parts by their control).
+        for (QWidget *widget : window.findChildren<QWidget *>()) {
+            if (widget->focusPolicy() & Qt::TabFocus && !widget->focusProxy() &&
+                !widget->inherits("QTabBar") && !widget->objectName().startsWith("qt_"))
+                QVERIFY2(!accessible(widget)->text(QAccessible::Name).isEmpty(),
+                         qPrintable(widget->objectName() + ' ' +
+                                    widget->parentWidget()->metaObject()->className()));
+        }
+    }
+
+    // Every entry of the journal's menus has a letter of its own in its menu; the files open
+    // are closed by their number.
+    void journalMnemonics()
+    {
+        QTemporaryDir folder;
+        JournalWindow window;
+        readJournal(window, folder, "\"Anna\",11,10,10,10,0,0,5.125\r\n");
+        QStringList problems;
+        QStringList bar;
+        for (QAction *action : window.menuBar()->actions()) {
+            bar << action->text();
+            collectMnemonics(*action->menu(), problems);
+        }
+        QCOMPARE(bar, (QStringList{"&Файл", "&Правка", "&Вид", "&Класс"}));
+        QCOMPARE(problems, QStringList());
+    }
+
+    // Shift+F10 (and the menu key) on a row opens that row's menu, under it.
+    void journalRowMenuFromKeyboard()
+    {
+        QTemporaryDir folder;
+        JournalWindow window;
+        readJournal(window, folder,
+                    "\"Anna\",11,10,10,10,0,0,5.125\r\n\"Boris\",9,10,10,10,0,0,4.875\r\n");
+        window.show();
+        auto *pupils = window.findChild<QTableView *>("pupils");
+        window.findChild<QTabWidget *>()->setCurrentWidget(pupils);
+        pupils->setFocus();
+        pupils->setCurrentIndex(pupils->model()->index(1, 0));
+        QStringList seen;
+        for (const bool menuKey : {false, true}) {
+            QTimer::singleShot(0, [&] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                seen << QString::number(menu->actions().size()) +
+                            (menu->geometry().contains(pupils->viewport()->mapToGlobal(
+                                 pupils->visualRect(pupils->currentIndex()).center()))
+                                 ? " at the row"
+                                 : " elsewhere");
+                menu->close();
+            });
+            if (menuKey) {
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                        pupils->mapToGlobal(QPoint(5, 5)));
+                QApplication::sendEvent(pupils, &event);
+            } else {
+                QTest::keyClick(pupils, Qt::Key_F10, Qt::ShiftModifier);
+            }
+        }
+        QCOMPARE(seen, (QStringList{"3 at the row", "3 at the row"}));
+    }
+
+    // Tab goes through the search row, the switches, the tabs and the table shown, then the
+    // status bar's buttons.
+    void journalTabOrder()
+    {
+        QTemporaryDir folder;
+        JournalWindow window;
+        readJournal(window, folder, "\"Anna\",11,10,10,10,0,0,5.125\r\nbad\r\n");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QLineEdit *>("search")->setFocus();
+        QStringList order;
+        for (int i = 0; i < 9; ++i) {
+            QWidget *focused = QApplication::focusWidget();
+            order << (focused->objectName().isEmpty() ? focused->metaObject()->className()
+                                                      : focused->objectName());
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(order.join(' '), "search period startLesson doubtfulOnly countDoubtful "
+                                  "qt_tabwidget_tabbar records skippedButton search");
     }
 
     // A menu separator has no text, so it shows its line only and has no name; its caption

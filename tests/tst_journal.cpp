@@ -18,6 +18,7 @@
 #include "pupilsmodel.h"
 #include "qttranslation.h"
 #include "recordsmodel.h"
+#include "rememberedfolder.h"
 #include "skippedmodel.h"
 #include "totaltext.h"
 
@@ -29,7 +30,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDateTimeEdit>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
@@ -39,6 +42,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -392,6 +396,10 @@ private slots:
     void periodsOfTheBar();
     void datedAsTheyArrive();
     void lessonAndNewRecords();
+    void fitsTheScreen_data();
+    void fitsTheScreen();
+    void startFolders_data();
+    void startFolders();
 };
 
 void JournalTest::lenientReading_data()
@@ -965,6 +973,7 @@ void JournalTest::teacherAtWork()
     QVERIFY(writeFile(b, line("ёлкин ", 9, "4.875") + "b\tad\r\n"));
     QVERIFY(QFile::link(a, folder.filePath("link.txt")));
     JournalWindow window;
+    window.fitTo(QRect(0, 0, 1920, 1080));
     QVERIFY(openAndRead(window, {b, a, folder.filePath("link.txt"), folder.path() + "/./a.txt"}));
     QCOMPARE(window.windowTitle(), "Журнал результатов — файлов: 2");
     auto *search = window.findChild<QLineEdit *>("search");
@@ -1007,8 +1016,8 @@ void JournalTest::teacherAtWork()
                       records->visualRect(records->model()->index(3, 1)).center());
     QTest::keyClick(records, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             "Имя\tЛевая\tПравая\tДвойной\tДвиж\tИгра 1\tИгра 2\tИтог\tКогда\tКомпьютер\tФайл\t"
-             "Строка\n"
+             "Имя\tЛевая\tПравая\tДвойной\tДвиж\tИгра 1 «Поймай»\tИгра 2 «Помести»\tИтог\tКогда\t"
+             "Компьютер\tФайл\tСтрока\n"
              "ёлкин \t9\t10\t10\t10\t0\t0\t4,875\t—\t\tb.txt\t1\n"
              "Ёлкин\t12\t10\t10\t10\t0\t0\t5,25\t—\t\ta.txt\t3\n");
     QTest::keyClick(records, Qt::Key_Escape);
@@ -1767,6 +1776,100 @@ void JournalTest::lessonAndNewRecords()
     auto *pair = window.findChild<QComboBox *>("chartPair");
     pair->setCurrentIndex(1);
     QCOMPARE(window.findChild<PupilsChart *>("chart")->chart()->title(), "Первый и последний итог");
+}
+
+// The first size fits the screen without its panels, at any scale (a screen of 1280×1024 at a
+// scale of 2 is 640×512); the search row, the period and the status bar lie within it, and no
+// pupil's name is cut while the number columns stay whole: a scroll bar comes first.
+void JournalTest::fitsTheScreen_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<bool>("dates");
+    QTest::newRow("1280×1024 at 2") << QSize(640, 512) << true;
+    QTest::newRow("1920×1080 at 2") << QSize(960, 540) << false;
+    QTest::newRow("1024×768") << QSize(1024, 768) << true;
+    QTest::newRow("large") << QSize(2560, 1440) << false;
+}
+
+void JournalTest::fitsTheScreen()
+{
+    QFETCH(QSize, screen);
+    QFETCH(bool, dates);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("res.txt");
+    const QStringList names = {"Морозова Анастасия", "Михайлова Александра Сергеевна",
+                               "Михаилова Александра Сергеевна", "Ян"};
+    QByteArray lines;
+    for (const QString &name : names)
+        lines += line(name, 10, "4.875");
+    QVERIFY(writeFile(path, lines));
+    JournalWindow window;
+    QVERIFY(openAndRead(window, {path}));
+    // A period open at its end, as --since alone asks, shows its last minute as far as it goes.
+    if (dates) {
+        window.setPeriod(QDateTime(QDate(2026, 12, 8), QTime(9, 0)).toSecsSinceEpoch(),
+                         JournalPeriod::kNever);
+        QCOMPARE(window.findChild<QDateTimeEdit *>("periodUntil")->dateTime().date().year(), 9999);
+        QCOMPARE(window.report().title().value(0), "Журнал результатов: записи с 08.12.2026 09:00");
+    }
+    const QRect available(QPoint(0, 24), screen);
+    window.fitTo(available);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(available.contains(window.frameGeometry()));
+    QCOMPARE(window.size(), QSize(1100, 680).boundedTo(screen - QSize(16, 48)));
+    for (const char *name : {"search", "period", "startLesson", "doubtfulOnly", "summary"}) {
+        auto *widget = window.findChild<QWidget *>(name);
+        const QRect place(widget->mapTo(&window, QPoint()), widget->size());
+        QVERIFY2(window.rect().contains(place) && !widget->visibleRegion().isEmpty(), name);
+    }
+    for (const char *name : {"records", "pupils"}) {
+        auto *view = window.findChild<QTableView *>(name);
+        window.findChild<QTabWidget *>()->setCurrentWidget(
+            name == QByteArray("records") ? view->parentWidget() : view);
+        QHeaderView *header = view->horizontalHeader();
+        const int nameColumn = 0;
+        QVERIFY2(header->sectionSize(nameColumn) >=
+                     view->fontMetrics().horizontalAdvance(names[1]) + 8,
+                 name);
+        // A game's score, a heading of two lines, whole.
+        const int game =
+            name == QByteArray("records") ? int(RecordsModel::Game1) : int(PupilsModel::Game1);
+        QVERIFY(header->sectionSize(game) >= header->fontMetrics().horizontalAdvance("«Поймай»"));
+    }
+}
+
+// The file dialogs start in the folder last used, else beside the first results file open,
+// else at home.
+void JournalTest::startFolders_data()
+{
+    QTest::addColumn<QString>("remembered");
+    QTest::addColumn<QStringList>("open");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("remembered") << "kept" << QStringList{"class/res.txt"} << "kept";
+    QTest::newRow("none kept") << "" << QStringList{"class/res.txt", "kept/res.txt"} << "class";
+    QTest::newRow("kept, since gone") << "gone" << QStringList{"class/res.txt"} << "class";
+    QTest::newRow("no file open") << "gone" << QStringList{} << "~";
+    QTest::newRow("the file's folder gone") << "" << QStringList{"gone/res.txt"} << "~";
+}
+
+void JournalTest::startFolders()
+{
+    QFETCH(QString, remembered);
+    QFETCH(QStringList, open);
+    QFETCH(QString, start);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("kept") && QDir(folder.path()).mkdir("class"));
+    const auto inside = [&](const QString &name) { return folder.filePath(name); };
+    QSettings settings("mouse-tutor", "journal");
+    if (remembered.isEmpty())
+        settings.remove("testFolder");
+    else
+        RememberedFolder::keep("testFolder", inside(remembered + "/chosen.txt"));
+    for (QString &path : open)
+        path = inside(path);
+    QCOMPARE(RememberedFolder::get("testFolder", open),
+             start == "~" ? QDir::homePath() : inside(start));
 }
 
 int main(int argc, char *argv[])
