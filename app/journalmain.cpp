@@ -79,12 +79,8 @@ int run(int argc, char *argv[])
         return CommandLine::print(command);
     }
 
-    const QString shortage = ResourceLimits::windowShortage();
-    if (!shortage.isEmpty()) {
-        std::fputs(FilePath::encode(shortage).constData(), stderr);
+    if (!ResourceLimits::readyForWindow())
         return 1;
-    }
-    ResourceLimits::keepReserve();
     DisplayGuard guard;
     QApplication app(argc, argv);
     guard.dismiss();

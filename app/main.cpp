@@ -49,12 +49,8 @@ int run(int argc, char *argv[])
         break;
     }
 
-    const QString shortage = ResourceLimits::windowShortage();
-    if (!shortage.isEmpty()) {
-        std::fputs(FilePath::encode(shortage).constData(), stderr);
+    if (!ResourceLimits::readyForWindow())
         return 1;
-    }
-    ResourceLimits::keepReserve();
     DisplayGuard guard;
     QApplication app(argc, argv);
     guard.dismiss();

@@ -167,17 +167,7 @@ QString writeLine(int fd, QByteArray line)
     if (last != '\n')
         line.prepend('\n');
     qsizetype written = 0;
-    int error = 0;
-    while (written < line.size()) {
-        const ssize_t n = ::write(fd, line.constData() + written, size_t(line.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        written += n;
-    }
+    const int error = OpenedFile::writeWhole(fd, line, written);
     if (error == 0)
         return {};
     // Half a line is taken back; under the results file's lock no other course writes here.

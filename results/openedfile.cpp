@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <unistd.h>
 
 OpenedFile::OpenedFile(const QByteArray &name, int flags, mode_t mode)
     : m_file(::open(name.constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode))
@@ -42,4 +43,18 @@ QString OpenedFile::readProblem() const
         break;
     }
     return SystemError::text(m_error, SystemError::Use::Read);
+}
+
+int OpenedFile::writeWhole(int fd, QByteArrayView bytes, qsizetype &written)
+{
+    written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        written += n;
+    }
+    return 0;
 }

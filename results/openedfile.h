@@ -3,6 +3,7 @@
 #include "filehandle.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cerrno>
 #include <sys/stat.h>
@@ -38,6 +39,9 @@ public:
     int release() { return m_file.release(); }
 
     static Kind kindOf(const struct stat &status);
+    // Writes all of `bytes` to `fd`, again after an interruption or a short write: 0, or the
+    // error that stopped it (ENOSPC for a write that took nothing). `written`: how much went.
+    static int writeWhole(int fd, QByteArrayView bytes, qsizetype &written);
 
 private:
     FileHandle m_file;

@@ -1,6 +1,9 @@
 #include "resourcelimits.h"
 
+#include "filepath.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
@@ -109,4 +112,15 @@ void ResourceLimits::releaseReserve()
 {
     std::set_new_handler(nullptr);
     std::free(std::exchange(g_reserve, nullptr));
+}
+
+bool ResourceLimits::readyForWindow()
+{
+    const QString shortage = windowShortage();
+    if (!shortage.isEmpty()) {
+        std::fputs(FilePath::encode(shortage).constData(), stderr);
+        return false;
+    }
+    keepReserve();
+    return true;
 }

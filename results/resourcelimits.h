@@ -32,5 +32,8 @@ void exitWhenMemoryRunsOut(void (*cleanup)());
 // catches that has room to say so in a box.
 void keepReserve();
 void releaseReserve();
+// Before a window: says on standard error why it cannot be opened (windowShortage), or keeps
+// the reserve for it. False when it cannot be opened.
+bool readyForWindow();
 
 } // namespace ResourceLimits

@@ -169,18 +169,7 @@ void ResultsFile::AppendResult(const ResultRecord &record, const FileLock::Wait 
     const QByteArrayView start = plainFile ? lineStart(file.fd(), status.st_size) : "";
     line.prepend(start.toByteArray());
     qsizetype written = 0;
-    int error = 0;
-    while (written < line.size()) {
-        const ssize_t n = ::write(file.fd(), line.constData() + written,
-                                  static_cast<size_t>(line.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        written += n;
-    }
+    int error = OpenedFile::writeWhole(file.fd(), line, written);
     // The line must survive a power cut right after the results window opened. A line that
     // cannot be stored (a file system that finds out only now that it is full, a failing disk)
     // is taken back like a half line: a failed append leaves nothing behind, and trying again
