@@ -19,10 +19,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QBarSet>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProcess>

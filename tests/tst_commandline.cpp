@@ -13,7 +13,6 @@
 #include "workfolder.h"
 
 #include <QAbstractButton>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>

@@ -8,7 +8,6 @@
 #include "resultsparser.h"
 #include "workfolder.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QSysInfo>
