@@ -309,6 +309,7 @@ void DatesTest::datesMatchTheirRecords_data()
     // Of two lines for one place only the last can date it, though both agree with it.
     QTest::newRow("cut and the same written again") << all << dates + dateLine(at3, c, t4) << QStringList{one, two, threeLater};
     QTest::newRow("a later line inside a record") << all << dates + dateLine(at2 + 1, c, t4) << QStringList{one, "2:", "3:"};
+    QTest::newRow("a later line at a record's last byte") << all << dates + dateLine(at3 - 1, c, t4) << QStringList{one, "2:", "3:"};
     QTest::newRow("replaced") << record("Катя") + record("Лена") + record("Миша") << dates << QStringList{"1:", "2:", "3:"};
     QTest::newRow("a line put in by hand") << a + record("Петя") + b + c << dates << QStringList{one, "2:", "3:", "4:"};
     QTest::newRow("another file's dates") << all << dateLine(0, record("Катя"), t1) + dateLine(at2, record("Лена"), t2) << QStringList{"1:", "2:", "3:"};
