@@ -91,7 +91,10 @@ private:
         int total = 0;      // the total's first byte
     };
 
-    bool available();
+    // True while a byte is left; refills the buffer when it has been used up. The check is
+    // inline, as the general field reader asks it for every byte.
+    bool available() { return m_pos < m_end || refill(); }
+    bool refill();
     void allocate(qint64 size);
     void settleRecords();
     void listFeeds();

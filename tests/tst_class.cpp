@@ -19,10 +19,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QBarSet>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
@@ -68,9 +66,9 @@ int plainDistance(const QString &a, const QString &b)
 
 // The records, each "name|L,R,D,M,G1,G2|total|when" (an ISO time with its offset, or "-" for
 // none), as the reading thread hands them to the model; the doubts as the reader finds them.
-void feed(RecordsModel &records, const QStringList &lines)
+void feed(RecordsModel &records, const QStringList &lines, const QString &file = "res.txt")
 {
-    records.addFiles({"res.txt"});
+    records.addFiles({file});
     JournalBatch batch;
     for (const QString &line : lines) {
         const QStringList fields = line.split('|');
@@ -284,17 +282,13 @@ void ClassTest::distance_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("edits");
-
+    // Short texts of every kind are distanceAgainstTheWholeTable's; here folded names, long ones
+    // and the band's edges.
     // clang-format off
-    QTest::newRow("one changed") << "Михаилова Настя" << "Михайлова Настя" << 1;
-    QTest::newRow("one left out") << "Михайлова Настя" << "Михалова Настя" << 1;
-    QTest::newRow("one put in") << "Иванов" << "Иваннов" << 1;
     QTest::newRow("neighbours swapped") << "Иванов Петя" << "Иванов еПтя" << 1;
     QTest::newRow("swapped at the start") << "Анна" << "нАна" << 1;
-    QTest::newRow("two") << "Сидорова Аня" << "Сидорва Оня" << 2;
     QTest::newRow("two at the ends") << "Ким" << "аКими" << 2;
     QTest::newRow("three") << "Сидорова Аня" << "Сидрва Оня" << 3;
-    QTest::newRow("three longer") << "Ким" << "Кимова" << 3;
     QTest::newRow("ё and case") << "Семёнов ЕГОР" << "семенов   егор" << 0;
     QTest::newRow("empty") << "" << "ая" << 2;
     QTest::newRow("long, one") << QString(300, u'я') + "а" << QString(300, u'я') + "б" << 1;
@@ -567,28 +561,8 @@ void ClassTest::workbook()
     WorkFolder folder;
     RecordsModel records;
     PupilsModel pupils(records);
-    records.addFiles({"m1/res.txt"});
-    JournalBatch batch;
-    batch.names = {"=1+1", "Петров", "@SUM(A1)", "+7", "-x", "-1"};
-    const auto add = [&](quint32 name, std::array<qint16, 6> scores, double total) {
-        JournalRecord record;
-        record.name = name;
-        record.line = quint32(batch.records.size() + 1);
-        record.scores = scores;
-        record.total = total;
-        record.doubts = CourseRules::doubts(scores, total);
-        batch.records.push_back(record);
-    };
-    add(0, {10, 10, 10, 3, 10, 8}, 4.125);
-    add(1, {10, 10, 10, 10, 0, 0}, 5);
-    add(2, {12, 0, 0, 0, 0, 0}, 1.5);
-    add(3, {1, 0, 0, 0, 0, 0}, 0.25);
-    add(4, {0, 0, 0, 0, 0, 0}, 0);
-    add(5, {0, 0, 0, 0, 0, 0}, 0);
     // Saved at noon UTC on 8 December 2026: already the 9th on a clock fourteen hours ahead,
     // which the sheet shows, as the tables do.
-    batch.records.front().dating = JournalRecord::Dating::Exact;
-    batch.records.front().when = 1796731200;
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "UTC-14");
     ::tzset();
@@ -596,7 +570,11 @@ void ClassTest::workbook()
         zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
         ::tzset();
     });
-    records.apply(batch);
+    feed(records,
+         {"=1+1|10,10,10,3,10,8|4.125|2026-12-08T12:00:00+00:00", "Петров|10,10,10,10,0,0|5|-",
+          "@SUM(A1)|12,0,0,0,0,0|1.5|-", "+7|1,0,0,0,0,0|0.25|-", "-x|0,0,0,0,0,0|0|-",
+          "-1|0,0,0,0,0,0|0|-"},
+         "m1/res.txt");
     JournalFilter shownRecords(records);
     JournalFilter shownPupils(pupils);
 

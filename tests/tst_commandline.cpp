@@ -13,7 +13,6 @@
 #include "workfolder.h"
 
 #include <QAbstractButton>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -215,6 +214,14 @@ std::pair<int, QByteArray> runProgram(const QStringList &arguments, const QStrin
     return endOf(startProgram(arguments, output, errors, binary, environment), errors);
 }
 
+// Whether standard error said `errors`, where "*" stands for any text.
+bool saysLike(const QByteArray &said, const QString &errors)
+{
+    const QStringList parts = errors.split('*');
+    const QString text = FilePath::decode(said);
+    return text.startsWith(parts.first()) && text.endsWith(parts.last());
+}
+
 // A device that takes at most a few kilobytes a call, as a pipe may.
 class Trickle : public QIODevice
 {
@@ -261,6 +268,8 @@ private slots:
     void journalWindowKeepsItsFiles();
 
 private:
+    // "@" in a test's text stands for the folder elsewhere.
+    QString place(QString text) const { return text.replace('@', m_elsewhere.path()); }
     // Holds shared/, a folder far from the working directory, a folder named in Windows-1251,
     // a pipe, and what the program run by a test writes to standard output and error.
     QTemporaryDir m_elsewhere;
@@ -389,7 +398,6 @@ void CommandLineTest::parse()
     QFETCH(QString, message);
     QFETCH(QString, boxText);
     QFETCH(QString, journal);
-    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
     WorkFolder folder;
     QVERIFY(QFile::link(place("@/pipe"), "res.txt"));
     QStringList command{"/usr/bin/mouse-tutor"};
@@ -439,7 +447,6 @@ void CommandLineTest::resultsGoWhereTheCommandLineSays_data()
 void CommandLineTest::resultsGoWhereTheCommandLineSays()
 {
     QFETCH(QString, path);
-    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
     const QString written = place(path.isEmpty() ? "res.txt" : path);
     WorkFolder folder;
     QVERIFY(QDir().mkdir("sub"));
@@ -595,7 +602,6 @@ void CommandLineTest::exportWithoutWindow()
     QFETCH(int, status);
     QFETCH(QString, errors);
     QFETCH(QStringList, checks);
-    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
     WorkFolder folder;
     QVERIFY(::unlink(QFile::encodeName(place("@/stdout")).constData()) == 0 || errno == ENOENT);
     const mode_t previousMask = ::umask(022);
@@ -767,10 +773,7 @@ void CommandLineTest::journalHandedOver()
     }
     const auto [ended, said] = runProgram(all, "course.out", "course.err", course);
     QCOMPARE(ended, status);
-    const QStringList parts = errors.split('*');
-    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
-                 FilePath::decode(said).endsWith(parts.last()),
-             said.constData());
+    QVERIFY2(saysLike(said, errors), said.constData());
     if (errors.startsWith("mouse-tutor:")) {
         QCOMPARE(readFile("course.out"), QByteArray());
     } else {
@@ -842,7 +845,6 @@ void CommandLineTest::shortOfResources()
         (limits.startsWith("ulimit -n") && limits.section(' ', 2, 2).toInt() < 10))
         QSKIP("the sanitizers cannot work within so tight a limit");
 #endif
-    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
     WorkFolder folder;
     QByteArray results = kResults;
     if (names > 0) {
@@ -857,10 +859,7 @@ void CommandLineTest::shortOfResources()
                                course ? MOUSE_TUTOR_BINARY : MOUSE_TUTOR_JOURNAL_BINARY};
     const auto [ended, said] =
         runProgram(shell + arguments, place("@/stdout"), place("@/stderr"), "/bin/sh");
-    const QStringList parts = errors.split('*');
-    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
-                 FilePath::decode(said).endsWith(parts.last()),
-             said.constData());
+    QVERIFY2(saysLike(said, errors), said.constData());
     QCOMPARE(ended, status);
     for (const QString &check : checks) {
         const QStringList words = place(check).split(' ');
@@ -886,7 +885,6 @@ void CommandLineTest::exportEndedBySignal_data()
 void CommandLineTest::exportEndedBySignal()
 {
     QFETCH(int, signal);
-    const auto place = [this](QString text) { return text.replace('@', m_elsewhere.path()); };
     WorkFolder folder;
     QVERIFY(writeFile("res.txt", kResults) && writeFile("out.csv", "old\n"));
     // The export waits for the lock this test holds on res.txt, its new file made.
@@ -954,10 +952,7 @@ void CommandLineTest::withoutScreen()
     }
     const auto [ended, said] = runProgram(arguments, "out", "err", MOUSE_TUTOR_BINARY, environment);
     QCOMPARE(ended, status);
-    const QStringList parts = errors.split('*');
-    QVERIFY2(FilePath::decode(said).startsWith(parts.first()) &&
-                 FilePath::decode(said).endsWith(parts.last()),
-             said.constData());
+    QVERIFY2(saysLike(said, errors), said.constData());
 }
 
 // A name pasted into the prompt stops at the 255 letters the prompt takes, which the file holds

@@ -8,7 +8,6 @@
 #include "resultsparser.h"
 #include "workfolder.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QSysInfo>
@@ -300,23 +299,20 @@ void DatesTest::datesMatchTheirRecords_data()
         dateLine(0, a, t1) + dateLine(at2, b, t2, "m2") + dateLine(at3, c, t3, "=m3");
     const QString one = QString("1:") + t1 + " m1", two = QString("2:") + t2 + " m2",
                   three = QString("3:") + t3 + " =m3", threeLater = QString("3:") + t4 + " m1";
+    // Records edited, cut or added, and dates files cut, are datesAgainstPlainModel's on random
+    // files; here what it does not make.
     // clang-format off
     QTest::newRow("all agree") << all << dates << QStringList{one, two, three};
-    QTest::newRow("a record edited") << a + record("Бора") + c << dates << QStringList{one, "2:", three};
     QTest::newRow("a length edited") << all << dateLine(0, a, t1) + DatesFile::format({at2, b.size() - 1, Crc32::of(std::string_view(b)), 0, 0, "m2"}) +
                                                 dateLine(at3, c, t3, "=m3")
                                      << QStringList{one, "2:", three};
-    QTest::newRow("the results file cut") << a + b << dates << QStringList{one, two};
-    QTest::newRow("cut and written again") << a + b + record("Гена") << dates + dateLine(at3, record("Гена"), t4) << QStringList{one, two, threeLater};
     // Of two lines for one place only the last can date it, though both agree with it.
     QTest::newRow("cut and the same written again") << all << dates + dateLine(at3, c, t4) << QStringList{one, two, threeLater};
     QTest::newRow("a later line inside a record") << all << dates + dateLine(at2 + 1, c, t4) << QStringList{one, "2:", "3:"};
+    QTest::newRow("a later line at a record's last byte") << all << dates + dateLine(at3 - 1, c, t4) << QStringList{one, "2:", "3:"};
     QTest::newRow("replaced") << record("Катя") + record("Лена") + record("Миша") << dates << QStringList{"1:", "2:", "3:"};
-    QTest::newRow("a line added by hand") << all + record("Петя") << dates << QStringList{one, two, three, "4:"};
     QTest::newRow("a line put in by hand") << a + record("Петя") + b + c << dates << QStringList{one, "2:", "3:", "4:"};
-    QTest::newRow("the dates file cut mid-line") << all << dates.chopped(9) << QStringList{one, two, "3:"};
     QTest::newRow("another file's dates") << all << dateLine(0, record("Катя"), t1) + dateLine(at2, record("Лена"), t2) << QStringList{"1:", "2:", "3:"};
-    QTest::newRow("a last line without its end") << all.chopped(2) << dates << QStringList{one, two, "3:"};
     QTest::newRow("no dates file") << all << QByteArray() << QStringList{"1:", "2:", "3:"};
     QTest::newRow("a line longer than any") << all << QByteArray(200000, 'x') + '\n' + dates << QStringList{one, two, three};
     // Its end, past the reader's buffer, is no line of its own.

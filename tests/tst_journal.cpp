@@ -712,7 +712,7 @@ void JournalTest::courseRules_data()
     QTest::newRow("an exercise above 11") << QByteArray("12,10,10,10,0,0,5.25") << exercise.arg("Левая", "12", "левой кнопкой мыши") << false;
     QTest::newRow("below 0") << QByteArray("0,0,-1,0,0,0,-0.125") << exercise.arg("Двойной", "-1", "двойным щелчком") << false;
     QTest::newRow("caught 5") << QByteArray("1,1,1,1,5,0,0.5") << caught.arg(5) << false;
-    for (const char *score : {"4", "12", "-2"})
+    for (const char *score : {"4", "12", "-1", "-2"})
         QTest::newRow(qPrintable(QString("sorted ") + score)) << "1,1,1,1,0," + QByteArray(score) + ",0.5" << sorted.arg(score) << false;
     QTest::newRow("a total an eighth off") << QByteArray("10,10,10,10,0,0,5.125") << total.arg("5,125", "5") << true;
     QTest::newRow("a total rounded") << QByteArray("1,0,0,0,0,0,0.1") << total.arg("0,1", "0,125") << false;
