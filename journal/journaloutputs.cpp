@@ -69,31 +69,34 @@ bool JournalOutputs::saveCsv(Table table, const QString &path, QString *problem)
 
 void JournalOutputs::chooseCsv(Table table)
 {
-    const QString suggested =
-        table == Table::Records ? QStringLiteral("записи.csv") : QStringLiteral("ученики.csv");
-    const QString path = QFileDialog::getSaveFileName(
-        m_window, QStringLiteral("Сохранить в CSV"),
-        QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles())).filePath(suggested),
-        QStringLiteral("Таблица CSV (*.csv)"));
-    if (path.isEmpty())
-        return;
-    RememberedFolder::keep(kSaveFolder, path);
-    QString problem;
-    if (!saveCsv(table, path, &problem))
-        showProblem(notSaved(path, problem));
+    chooseAndSave(QStringLiteral("Сохранить в CSV"),
+                  table == Table::Records ? QStringLiteral("записи.csv")
+                                          : QStringLiteral("ученики.csv"),
+                  QStringLiteral("Таблица CSV (*.csv)"), [this, table](const QString &path) {
+                      QString problem;
+                      return saveCsv(table, path, &problem) ? QString() : notSaved(path, problem);
+                  });
 }
 
 void JournalOutputs::chooseWorkbook()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(m_window, QStringLiteral("Сохранить для таблиц"),
-                                     QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles()))
-                                         .filePath(QStringLiteral("журнал.xlsx")),
-                                     QStringLiteral("Книга Excel (*.xlsx)"));
+    chooseAndSave(QStringLiteral("Сохранить для таблиц"), QStringLiteral("журнал.xlsx"),
+                  QStringLiteral("Книга Excel (*.xlsx)"),
+                  [this](const QString &path) { return saveWorkbook(path); });
+}
+
+void JournalOutputs::chooseAndSave(const QString &title, const QString &suggested,
+                                   const QString &filter,
+                                   const std::function<QString(const QString &)> &save)
+{
+    const QString path = QFileDialog::getSaveFileName(
+        m_window, title,
+        QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles())).filePath(suggested),
+        filter);
     if (path.isEmpty())
         return;
     RememberedFolder::keep(kSaveFolder, path);
-    const QString problem = saveWorkbook(path);
+    const QString problem = save(path);
     if (!problem.isEmpty())
         showProblem(problem);
 }
@@ -145,18 +148,11 @@ JournalReport JournalOutputs::report() const
 
 void JournalOutputs::choosePdf()
 {
-    const QString suggested = m_shownTable() == Table::Records ? QStringLiteral("записи.pdf")
-                                                               : QStringLiteral("ученики.pdf");
-    const QString path = QFileDialog::getSaveFileName(
-        m_window, QStringLiteral("Сохранить в PDF"),
-        QDir(RememberedFolder::get(kSaveFolder, m_records.openFiles())).filePath(suggested),
-        QStringLiteral("Документ PDF (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    RememberedFolder::keep(kSaveFolder, path);
-    const QString problem = savePdf(path);
-    if (!problem.isEmpty())
-        showProblem(problem);
+    chooseAndSave(QStringLiteral("Сохранить в PDF"),
+                  m_shownTable() == Table::Records ? QStringLiteral("записи.pdf")
+                                                   : QStringLiteral("ученики.pdf"),
+                  QStringLiteral("Документ PDF (*.pdf)"),
+                  [this](const QString &path) { return savePdf(path); });
 }
 
 QString JournalOutputs::savePdf(const QString &path)

@@ -76,6 +76,10 @@ private:
     void chooseWorkbook();
     void choosePdf();
     void choosePrinter();
+    // Asks where to save, starting from the remembered folder with `suggested` as the name,
+    // keeps the folder chosen, and says why `save` (which returns it) could not save there.
+    void chooseAndSave(const QString &title, const QString &suggested, const QString &filter,
+                       const std::function<QString(const QString &)> &save);
     QString writePdf(const QString &path,
                      const std::function<bool(JournalReport &, QIODevice &)> &write);
     // Runs `work` under a progress dialog with a button to stop it, and returns what it
