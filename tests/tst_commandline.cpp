@@ -481,9 +481,9 @@ void CommandLineTest::exportWithoutWindow_data()
     // dated]" (NAME holds the CSV of FILE, or of its records LINES, dated), "res NAME", "old NAME",
     // "dates NAME" (kDates beside NAME, as it was), "mode NAME MODE", "link NAME", "char NAME",
     // "fifo NAME", "only NAMES..." (the folder holds these: nothing left behind), "none PATTERN"
-    // (nothing in its folder is named so), "book NAME" (NAME is a workbook of kResults' records:
-    // numbers as numbers, a formula as text, the doubt explained). A name that ends in .xlsx, in
-    // any case, is a workbook.
+    // (nothing in its folder is named so), "book NAME [CLASS]" (NAME is a workbook of kResults'
+    // records: numbers as numbers, a formula as text, the doubt explained; its pupils those of the
+    // class list CLASS, named). A name that ends in .xlsx, in any case, is a workbook.
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("output");
@@ -582,6 +582,8 @@ void CommandLineTest::exportWithoutWindow_data()
     QTest::newRow("the CSV over the class list") << listed << QStringList{"list.txt", "--class", "./list.txt", "res.txt"} << out << 2
                                                  << "mouse-tutor: ./list.txt: таблица --export не записывается на место списка класса\n"
                                                  << QStringList{"list list.txt"};
+    QTest::newRow("a workbook with a class list") << listed << QStringList{"out.xlsx", "--class", "list.txt", "res.txt"} << out << 0
+                                                  << "mouse-tutor: list.txt: «Новенький» повторяется в строках 3, 4\n" + skip << QStringList{"book out.xlsx list"};
     // A workbook is written as a CSV file is, in the library's words nowhere.
     QTest::newRow("a workbook") << res << QStringList{"out.xlsx", "res.txt"} << out << 0 << skip << QStringList{"book out.xlsx", "only out.xlsx res.txt"};
     QTest::newRow("a workbook onto FILE, in capitals") << res + QStringList{"link OUT.XLSX res.txt"} << QStringList{"OUT.XLSX", "res.txt"} << out << 2
@@ -689,6 +691,15 @@ void CommandLineTest::exportWithoutWindow()
             const QByteArray records = unzip.readAllStandardOutput();
             for (const char *cell : {"<t>=A1, x</t>", "<v>4.125</v>", "<t>Игра 1: 5, а игра"})
                 QVERIFY2(records.contains(cell), records.constData());
+            // With a class list, its name above the pupils, who are the list's.
+            if (words.size() > 1) {
+                unzip.start("unzip", {"-p", words[0], "xl/worksheets/sheet1.xml"});
+                QVERIFY(unzip.waitForFinished());
+                const QByteArray pupils = unzip.readAllStandardOutput();
+                for (const QString &cell :
+                     {"<t>Класс: " + words[1] + "</t>", QString("<t>Новенький</t>")})
+                    QVERIFY2(pupils.contains(cell.toUtf8()), pupils.constData());
+            }
         } else if (what == "none") // not even a new file of that name
             QVERIFY2(
                 QDir(QFileInfo(words[0]).path())
